@@ -1,0 +1,56 @@
+# The native build: the portable logic under test, sanitizers on, plus the
+# cross build of the installer and the Wine tests that run it.
+include(${CMAKE_CURRENT_LIST_DIR}/Sources.cmake)
+enable_language(ASM)
+enable_testing()
+
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
+# Payloads for the replay: two small files and an empty one.
+set(TEST_PAYLOAD_DIR ${CMAKE_BINARY_DIR}/test-payloads)
+file(WRITE ${TEST_PAYLOAD_DIR}/main.bin "MZ stand-in for the editor's program\n")
+file(WRITE ${TEST_PAYLOAD_DIR}/engine.bin "MZ engine\n")
+file(WRITE ${TEST_PAYLOAD_DIR}/sample.bin "")
+add_payload_block(TestPayloadBlock
+    ${TEST_PAYLOAD_DIR}/main.bin ${TEST_PAYLOAD_DIR}/engine.bin ${TEST_PAYLOAD_DIR}/sample.bin)
+
+add_library(InstallerLogic STATIC ${PORTABLE_SOURCES})
+target_include_directories(InstallerLogic PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_options(InstallerLogic PUBLIC ${SANITIZERS} -Wall -Wextra -Werror)
+target_link_options(InstallerLogic PUBLIC ${SANITIZERS})
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(NativeTests ${NATIVE_TEST_SOURCES} $<TARGET_OBJECTS:TestPayloadBlock>)
+target_link_libraries(NativeTests PRIVATE InstallerLogic GTest::gtest GTest::gtest_main)
+gtest_discover_tests(NativeTests TEST_PREFIX native. DISCOVERY_TIMEOUT 60)
+
+# The installer itself, cross-compiled in a tree of its own.
+include(ExternalProject)
+ExternalProject_Add(windows
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${CMAKE_BINARY_DIR}/windows
+    CMAKE_ARGS
+        -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/i686-w64-mingw32.cmake
+        -DCMAKE_BUILD_TYPE=Release
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND "")
+set(WINDOWS_BUILD_DIR ${CMAKE_BINARY_DIR}/windows)
+
+add_test(NAME executable.shape
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/check_executable.sh ${WINDOWS_BUILD_DIR})
+add_test(NAME executable.reproducible
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/check_reproducible.sh ${PROJECT_SOURCE_DIR}
+            ${CMAKE_BINARY_DIR}/reproducible)
+add_test(NAME executable.refuses_bad_payloads
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/check_payload_refusal.sh ${PROJECT_SOURCE_DIR}
+            ${CMAKE_BINARY_DIR}/payload-refusal)
+set_tests_properties(executable.reproducible executable.refuses_bad_payloads
+    PROPERTIES TIMEOUT 600)
+
+if(EXISTS ${PROJECT_SOURCE_DIR}/tests/wine/WineTests.cmake)
+    include(${PROJECT_SOURCE_DIR}/tests/wine/WineTests.cmake)
+endif()

@@ -1,0 +1,41 @@
+# The installer's portable logic: no Windows headers, built for both targets.
+set(PORTABLE_SOURCES
+    installer/text.cpp
+    installer/install_state.cpp
+    installer/install_outcome.cpp
+    installer/install_folder.cpp
+    installer/install_location_dialog.cpp
+    installer/install_sequence.cpp
+    installer/run_installer.cpp
+    deploy/payload.cpp
+    deploy/program_files.cpp
+    deploy/start_menu.cpp
+    registration/value_text.cpp
+    registration/registry_writer.cpp
+    registration/program_ids.cpp
+    registration/document_types.cpp
+)
+list(TRANSFORM PORTABLE_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/)
+
+# Assembles the payload block from three files, checked first: a missing file
+# or one too large for its 32-bit length field stops the build here.
+function(add_payload_block target main engine sample)
+    foreach(file IN ITEMS ${main} ${engine} ${sample})
+        if(NOT IS_ABSOLUTE "${file}")
+            message(FATAL_ERROR "Payload paths must be absolute: ${file}")
+        endif()
+    endforeach()
+    set(block ${PROJECT_SOURCE_DIR}/deploy/payload_block.S)
+    add_library(${target} OBJECT ${block})
+    target_compile_definitions(${target} PRIVATE
+        MAIN_PROGRAM_FILE="${main}"
+        ENGINE_PROGRAM_FILE="${engine}"
+        SAMPLE_DOCUMENT_FILE="${sample}")
+    set_source_files_properties(${block} TARGET_DIRECTORY ${target}
+        PROPERTIES OBJECT_DEPENDS "${main};${engine};${sample}")
+    add_custom_target(${target}Check
+        COMMAND ${CMAKE_COMMAND} -DFILES=${main}|${engine}|${sample}
+                -P ${PROJECT_SOURCE_DIR}/cmake/CheckPayloadFiles.cmake
+        VERBATIM)
+    add_dependencies(${target} ${target}Check)
+endfunction()

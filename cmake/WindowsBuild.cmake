@@ -1,0 +1,57 @@
+# The installer, cross-compiled: TessellographInstall.exe with its payload.
+enable_language(RC)
+enable_language(ASM)
+include(${CMAKE_CURRENT_LIST_DIR}/Sources.cmake)
+# Every program here names the system libraries it links; none by default.
+set(CMAKE_C_STANDARD_LIBRARIES "")
+set(CMAKE_CXX_STANDARD_LIBRARIES "")
+
+add_subdirectory(resources)
+add_subdirectory(resources/standin)
+
+set(STANDIN_DIR ${CMAKE_BINARY_DIR}/standin)
+set(TESSELLOGRAPH_MAIN_PROGRAM ${STANDIN_DIR}/Tessellograph.exe CACHE FILEPATH
+    "The editor's program, installed as Tessellograph.exe")
+set(TESSELLOGRAPH_ENGINE_PROGRAM ${STANDIN_DIR}/Tessellograph3D.exe CACHE FILEPATH
+    "The 3D engine's program, installed as Tessellograph3D.exe")
+set(TESSELLOGRAPH_SAMPLE_DOCUMENT ${STANDIN_DIR}/Brick.tpf CACHE FILEPATH
+    "The sample document, installed as Brick.tpf")
+
+# Files the release engineer names must be there now; the stand-ins are built.
+foreach(payload IN ITEMS TESSELLOGRAPH_MAIN_PROGRAM TESSELLOGRAPH_ENGINE_PROGRAM
+                         TESSELLOGRAPH_SAMPLE_DOCUMENT)
+    get_filename_component(${payload} "${${payload}}" ABSOLUTE)
+    cmake_path(IS_PREFIX STANDIN_DIR "${${payload}}" NORMALIZE is_standin)
+    if(NOT is_standin AND NOT EXISTS "${${payload}}")
+        message(FATAL_ERROR "${payload}: no such file: ${${payload}}")
+    endif()
+endforeach()
+
+add_payload_block(PayloadBlockObject
+    ${TESSELLOGRAPH_MAIN_PROGRAM} ${TESSELLOGRAPH_ENGINE_PROGRAM} ${TESSELLOGRAPH_SAMPLE_DOCUMENT})
+add_dependencies(PayloadBlockObjectCheck StandInEditor StandInEngine StandInSample)
+
+# No runtime library, no exceptions, no unwinding tables: only our code and
+# the five system DLLs it imports.
+set(INSTALLER_COMPILE_OPTIONS
+    -Os -flto -std=c++17 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -fno-unwind-tables -fno-threadsafe-statics -fno-stack-protector -ffreestanding
+    -ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -Wall -Wextra)
+
+add_executable(TessellographInstall WIN32
+    ${PORTABLE_SOURCES}
+    ${PROJECT_SOURCE_DIR}/installer/platform_win32.cpp
+    ${PROJECT_SOURCE_DIR}/installer/entry_win32.cpp)
+target_include_directories(TessellographInstall PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(TessellographInstall PRIVATE ${INSTALLER_COMPILE_OPTIONS})
+target_link_libraries(TessellographInstall PRIVATE
+    InstallerResources PayloadBlockObject kernel32 user32 advapi32 ole32 shell32)
+target_link_options(TessellographInstall PRIVATE
+    -Os -flto -nostdlib -nostartfiles -Wl,-e,_EntryPoint@0 -Wl,--subsystem,windows
+    -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat -s)
+set_target_properties(TessellographInstall PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+if(EXISTS ${PROJECT_SOURCE_DIR}/tests/wine/CMakeLists.txt)
+    add_subdirectory(tests/wine)
+endif()

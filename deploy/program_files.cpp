@@ -1,0 +1,48 @@
+#include "deploy/program_files.h"
+
+#include "installer/install_outcome.h"
+#include "installer/install_state.h"
+#include "installer/platform.h"
+#include "installer/text.h"
+
+static const PlatformError AlreadyExists = 183;  // ERROR_ALREADY_EXISTS
+static const PlatformError WriteFault = 29;      // ERROR_WRITE_FAULT, for a short write
+
+bool CreateInstallFolder() {
+    PlatformError error = SysCreateDirectory(InstallPath);
+    if (error != 0 && error != AlreadyExists) {
+        RecordFailure(InstallPath, error);
+        return false;
+    }
+    return true;
+}
+
+bool WritePayloadFile(PayloadId id, const char* path) {
+    PlatformHandle file = nullptr;
+    PlatformError error = SysCreateFile(path, &file);
+    if (error != 0) {
+        RecordFailure(path, error);
+        return false;
+    }
+    Payload payload = GetPayload(id);
+    unsigned written = 0;
+    error = SysWriteFile(file, payload.bytes, payload.length, &written);
+    SysCloseHandle(file);
+    if (error == 0 && written != payload.length) error = WriteFault;
+    if (error != 0) RecordFailure(path, error);
+    return error == 0;
+}
+
+bool WriteSampleDocument() {
+    static char path[TextCapacity];
+    SetText(path, InstallPath);
+    if (!AppendText(path, "\\Brick.tpf")) {
+        RecordFailure(InstallPath, 206);  // ERROR_FILENAME_EXCED_RANGE
+        return false;
+    }
+    return WritePayloadFile(SampleDocument, path);
+}
+
+bool WriteEngineProgram() { return WritePayloadFile(EngineProgram, EngineProgramPath); }
+
+bool WriteMainProgram() { return WritePayloadFile(MainProgram, MainProgramPath); }

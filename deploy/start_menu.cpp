@@ -1,0 +1,95 @@
+#include "deploy/start_menu.h"
+
+#include "installer/install_outcome.h"
+#include "installer/install_state.h"
+#include "installer/platform.h"
+
+char StartMenuGroup[TextCapacity];
+
+static char LinkPath[TextCapacity];
+static unsigned short WideLinkPath[TextCapacity];
+static char LinkTarget[TextCapacity];
+
+static const PlatformError AlreadyExists = 183;    // ERROR_ALREADY_EXISTS
+static const PlatformError PathNotFound = 3;       // ERROR_PATH_NOT_FOUND
+static const PlatformError NameTooLong = 206;      // ERROR_FILENAME_EXCED_RANGE
+
+static const char ProgramsFolderName[] = "the all-users Programs folder";
+
+static bool ProgramsFolder(char* path) {
+    PlatformHandle itemList = nullptr;
+    PlatformError error = SysGetSpecialFolderLocation(FolderCommonPrograms, &itemList);
+    if (error != 0) {
+        RecordFailure(ProgramsFolderName, error);
+        return false;
+    }
+    bool found = SysGetPathFromItemList(itemList, path) == ItemPathFound;
+    SysAllocatorFree(ShellAllocator, itemList);
+    if (!found) RecordFailure(ProgramsFolderName, PathNotFound);
+    return found;
+}
+
+bool CreateStartMenuGroup() {
+    StartMenuGroup[0] = 0;
+    if (!ProgramsFolder(StartMenuGroup)) return false;
+    if (!AppendText(StartMenuGroup, "\\") ||
+        !AppendText(StartMenuGroup, LastPathComponent(InstallPath))) {
+        RecordFailure(StartMenuGroup, NameTooLong);
+        StartMenuGroup[0] = 0;
+        return false;
+    }
+    PlatformError error = SysCreateDirectory(StartMenuGroup);
+    if (error != 0 && error != AlreadyExists) {
+        RecordFailure(StartMenuGroup, error);
+        return false;
+    }
+    return true;
+}
+
+// One shell-link object per shortcut: set the target, save, release.
+static bool SaveShortcut() {
+    PlatformError error = SysAnsiToWide(LinkPath, WideLinkPath, TextCapacity);
+    if (error != 0) {
+        RecordFailure(LinkPath, error);
+        return false;
+    }
+    PlatformHandle link = nullptr;
+    error = SysCreateShellLink(&link);
+    if (error != 0) {
+        RecordFailure(LinkPath, error);
+        return false;
+    }
+    PlatformHandle persistFile = nullptr;
+    error = SysQueryPersistFile(link, &persistFile);
+    if (error == 0) {
+        error = SysShellLinkSetPath(link, LinkTarget);
+        PlatformError saved = SysPersistFileSave(persistFile, WideLinkPath);
+        if (error == 0) error = saved;
+        SysRelease(persistFile);
+    }
+    SysRelease(link);
+    if (error != 0) RecordFailure(LinkPath, error);
+    return error == 0;
+}
+
+bool CreateShortcuts() {
+    // Without a group there is nowhere to put them.
+    if (StartMenuGroup[0] == 0) {
+        RecordFailure(ProgramsFolderName, PathNotFound);
+        return false;
+    }
+    if (!SetText(LinkPath, StartMenuGroup) || !AppendText(LinkPath, "\\Tessellograph3D.lnk") ||
+        !SetText(LinkTarget, EngineProgramPath)) {
+        RecordFailure(StartMenuGroup, NameTooLong);
+        return false;
+    }
+    bool ok = true;
+    unsigned char shortcutCount = 2;
+    for (;;) {
+        ok = SaveShortcut() && ok;
+        if (--shortcutCount == 0) break;
+        DropThreeDBeforeExtension(LinkPath);
+        DropThreeDBeforeExtension(LinkTarget);
+    }
+    return ok;
+}

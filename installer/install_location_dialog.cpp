@@ -1,0 +1,82 @@
+#include "installer/install_location_dialog.h"
+
+#include "installer/install_folder.h"
+#include "installer/install_state.h"
+#include "installer/text.h"
+
+static const char DialogCaption[] = "Install Tessellograph at";
+
+void CentreInWorkArea(const WindowRect& window, const WindowRect& work, int* x, int* y) {
+    int width = window.right - window.left;
+    int height = window.bottom - window.top;
+    int workWidth = work.right - work.left;
+    int workHeight = work.bottom - work.top;
+    // A window larger than the work area keeps its caption on screen.
+    *x = work.left + (workWidth > width ? (workWidth - width) / 2 : 0);
+    *y = work.top + (workHeight > height ? (workHeight - height) / 2 : 0);
+}
+
+static void InitDialog(PlatformHandle dialog) {
+    FolderBrowser.owner = dialog;
+    SysSetIcon(dialog, InstallerIcon);
+    WindowRect rect;
+    SysGetWindowRect(dialog, &rect);
+    int x, y;
+    CentreInWorkArea(rect, WorkArea, &x, &y);
+    SysMoveWindow(dialog, x, y, rect.right - rect.left, rect.bottom - rect.top);
+    SysSetDlgItemText(dialog, ControlInstallPath, InstallPath);
+}
+
+static void Refuse(PlatformHandle dialog, FolderProblem problem) {
+    SysMessageBox(dialog, FolderProblemText(problem), DialogCaption, MessageBoxOkWarning);
+}
+
+// The chosen folder replaces the whole install folder, unless it cannot
+// take the install; then the previous folder stays.
+static void Browse(PlatformHandle dialog) {
+    PlatformHandle itemList = SysBrowseForFolder(&FolderBrowser);
+    if (itemList == nullptr) return;
+    static char chosen[TextCapacity];
+    chosen[0] = 0;
+    ItemPath found = SysGetPathFromItemList(itemList, chosen);
+    SysCoTaskMemFree(itemList);
+    FolderProblem problem = found == ItemPathNotOnDisk ? FolderNotOnDisk
+                            : found == ItemPathNotAnsi ? FolderNotRepresentable
+                                                       : CheckInstallFolder(chosen);
+    if (problem != FolderUsable) {
+        Refuse(dialog, problem);
+        return;
+    }
+    SetText(InstallPath, chosen);
+    SysSetDlgItemText(dialog, ControlInstallPath, InstallPath);
+}
+
+static void Confirm(PlatformHandle dialog) {
+    FolderProblem problem = CheckInstallFolder(InstallPath);
+    if (problem != FolderUsable) {
+        Refuse(dialog, problem);
+        return;
+    }
+    SysEndDialog(dialog, DialogInstall);
+}
+
+bool InstallLocationDialogProc(PlatformHandle dialog, unsigned message, MessageParameter wParam,
+                               MessageParameter) {
+    switch (message) {
+    case MessageInitDialog:
+        InitDialog(dialog);
+        return true;
+    case MessageCommand:
+        if ((wParam >> 16 & 0xFFFF) != 0) return false;  // a notification, not a command
+        switch (wParam & 0xFFFF) {
+        case ControlOk: Confirm(dialog); return true;
+        case ControlCancel: SysEndDialog(dialog, DialogCancel); return true;
+        default: Browse(dialog); return true;
+        }
+    case MessageSysCommand:
+        if (wParam != SysCommandClose) return false;
+        SysEndDialog(dialog, DialogCancel);
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,16 @@
+// The ordered stages of an install. Every stage runs; each notes its own
+// failures for the outcome message.
+#pragma once
+
+struct InstallStage {
+    int number;
+    const char* what;
+    bool (*run)();
+};
+
+enum { InstallStageCount = 10 };
+extern const InstallStage InstallSequence[InstallStageCount];
+
+// Forms the program paths from the install folder, then runs every stage.
+// Returns the number of stages that failed.
+unsigned RunInstallSequence();

@@ -1,0 +1,98 @@
+// The installer's only door to the operating system. Each function is one
+// Windows call (or one COM method) with portable types; platform_win32.cpp
+// makes the real call, and the native tests link a recording fake instead.
+// Results: a PlatformError of 0 is success, anything else the system's error
+// code (a Win32 error or an HRESULT) for the outcome message.
+#pragma once
+
+typedef void* PlatformHandle;  // module, icon, window, file, key, COM object, item list
+typedef unsigned PlatformError;
+typedef unsigned long long MessageParameter;  // wParam and lParam, wide enough for both
+
+enum RegistryRoot : unsigned {
+    RootClassesRoot = 0x80000000u,
+    RootCurrentUser = 0x80000001u,
+    RootLocalMachine = 0x80000002u,
+};
+
+enum RegistryValueType : unsigned { ValueString = 1, ValueExpandString = 2 };
+
+enum ShellFolder : int { FolderCommonPrograms = 0x17, FolderProgramFiles = 0x26 };
+
+enum WindowMessage : unsigned {
+    MessageSetIcon = 0x0080,
+    MessageInitDialog = 0x0110,
+    MessageCommand = 0x0111,
+    MessageSysCommand = 0x0112,
+};
+
+enum : unsigned {
+    SysCommandClose = 0xF060,
+    BrowseNewDialogStyle = 0x0040,
+    BrowseReturnOnlyFileSystemFolders = 0x0001,
+    MessageBoxYesNoInformation = 0x44,
+    MessageBoxWarning = 0x30,
+    MessageBoxOkWarning = 0x30,
+    AnswerYes = 6,
+};
+
+struct WindowRect { int left, top, right, bottom; };
+
+// The folder browser's record: what the Windows layer puts in BROWSEINFOA.
+struct FolderBrowserRecord {
+    PlatformHandle owner;
+    unsigned flags;
+};
+
+// Files and process
+PlatformHandle SysGetModuleHandle();
+PlatformError SysCreateDirectory(const char* path);
+PlatformError SysCreateFile(const char* path, PlatformHandle* file);
+PlatformError SysWriteFile(PlatformHandle file, const void* bytes, unsigned length,
+                           unsigned* written);
+void SysCloseHandle(PlatformHandle file);
+PlatformError SysAnsiToWide(const char* text, unsigned short* wide, unsigned capacity);
+void SysDescribeError(PlatformError error, char* text, unsigned capacity);
+
+// Windows and dialogs
+PlatformHandle SysLoadIcon(PlatformHandle module, unsigned id);
+void SysGetWorkArea(WindowRect* area);
+int SysRunDialog(PlatformHandle module, const char* name);
+void SysEndDialog(PlatformHandle dialog, int result);
+void SysGetWindowRect(PlatformHandle window, WindowRect* rect);
+void SysMoveWindow(PlatformHandle window, int x, int y, int width, int height);
+void SysSetIcon(PlatformHandle window, PlatformHandle icon);
+void SysSetDlgItemText(PlatformHandle dialog, int id, const char* text);
+int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style);
+
+// Registry
+PlatformError SysRegOpenKey(RegistryRoot root, const char* path, PlatformHandle* key);
+PlatformError SysRegCreateKey(RegistryRoot root, const char* path, PlatformHandle* key);
+PlatformError SysRegSetDefaultValue(PlatformHandle key, RegistryValueType type,
+                                    const char* text, unsigned byteCount);
+PlatformError SysRegDeleteValue(PlatformHandle key, const char* name);
+void SysRegCloseKey(PlatformHandle key);
+
+// COM and the shell
+void SysCoInitialize();
+void SysCoUninitialize();
+PlatformError SysGetShellAllocator(PlatformHandle* allocator);
+void SysAllocatorFree(PlatformHandle allocator, PlatformHandle block);
+void SysAllocatorRelease(PlatformHandle allocator);
+PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* itemList);
+enum ItemPath { ItemPathFound, ItemPathNotOnDisk, ItemPathNotAnsi };
+// Writes the item's file-system path (at most TextCapacity bytes) in the ANSI
+// code page; a path that code page cannot spell exactly is not written.
+ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path);
+PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record);
+void SysCoTaskMemFree(PlatformHandle block);
+void SysShellExecute(const char* program);
+void SysNotifyAssociationsChanged();
+bool SysIsWow64();
+
+// The shell-link object
+PlatformError SysCreateShellLink(PlatformHandle* link);
+PlatformError SysQueryPersistFile(PlatformHandle link, PlatformHandle* persistFile);
+PlatformError SysShellLinkSetPath(PlatformHandle link, const char* target);
+PlatformError SysPersistFileSave(PlatformHandle persistFile, const unsigned short* widePath);
+void SysRelease(PlatformHandle object);

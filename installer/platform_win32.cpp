@@ -1,0 +1,235 @@
+// The real platform: each function is one Windows call with the arguments
+// the installer needs. Nothing here decides anything.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+#include <shellapi.h>
+
+#include "installer/install_location_dialog.h"
+#include "installer/platform.h"
+#include "installer/text.h"
+#include "registration/value_text.h"
+
+// Defined here so that nothing links the import library that carries them.
+static const GUID ShellLinkClass = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const GUID ShellLinkInterface = {0x000214EE, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const GUID PersistFileInterface = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
+static PlatformError LastError() {
+    DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_GEN_FAILURE;
+}
+
+static PlatformError Result(BOOL succeeded) { return succeeded ? 0 : LastError(); }
+
+static HKEY RootKey(RegistryRoot root) {
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
+}
+
+PlatformHandle SysGetModuleHandle() { return GetModuleHandleA(nullptr); }
+
+PlatformError SysCreateDirectory(const char* path) {
+    return Result(CreateDirectoryA(path, nullptr));
+}
+
+PlatformError SysCreateFile(const char* path, PlatformHandle* file) {
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return LastError();
+    *file = handle;
+    return 0;
+}
+
+PlatformError SysWriteFile(PlatformHandle file, const void* bytes, unsigned length,
+                           unsigned* written) {
+    DWORD count = 0;
+    BOOL succeeded = WriteFile(file, bytes, length, &count, nullptr);
+    *written = count;
+    return Result(succeeded);
+}
+
+void SysCloseHandle(PlatformHandle file) { CloseHandle(file); }
+
+PlatformError SysAnsiToWide(const char* text, unsigned short* wide, unsigned capacity) {
+    return Result(MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<WCHAR*>(wide),
+                                      static_cast<int>(capacity)) != 0);
+}
+
+void SysDescribeError(PlatformError error, char* text, unsigned capacity) {
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, text, capacity, nullptr);
+    if (length != 0) return;
+    char digits[12];
+    FormatDecimal(static_cast<int>(error), digits, sizeof digits);
+    SetText(text, capacity, "system error ");
+    AppendText(text, capacity, digits);
+}
+
+PlatformHandle SysLoadIcon(PlatformHandle module, unsigned id) {
+    return LoadIconA(static_cast<HINSTANCE>(module), MAKEINTRESOURCEA(id));
+}
+
+void SysGetWorkArea(WindowRect* area) {
+    RECT rect = {0, 0, 0, 0};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &rect, 0);
+    *area = WindowRect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+static INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return InstallLocationDialogProc(dialog, message, wParam, static_cast<ULONG_PTR>(lParam));
+}
+
+int SysRunDialog(PlatformHandle module, const char* name) {
+    return static_cast<int>(
+        DialogBoxParamA(static_cast<HINSTANCE>(module), name, nullptr, DialogProcedure, 0));
+}
+
+void SysEndDialog(PlatformHandle dialog, int result) { EndDialog(static_cast<HWND>(dialog), result); }
+
+void SysGetWindowRect(PlatformHandle window, WindowRect* rect) {
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(static_cast<HWND>(window), &r);
+    *rect = WindowRect{r.left, r.top, r.right, r.bottom};
+}
+
+void SysMoveWindow(PlatformHandle window, int x, int y, int width, int height) {
+    MoveWindow(static_cast<HWND>(window), x, y, width, height, TRUE);
+}
+
+void SysSetIcon(PlatformHandle window, PlatformHandle icon) {
+    SendMessageA(static_cast<HWND>(window), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+}
+
+void SysSetDlgItemText(PlatformHandle dialog, int id, const char* text) {
+    SetDlgItemTextA(static_cast<HWND>(dialog), id, text);
+}
+
+int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style) {
+    return MessageBoxA(static_cast<HWND>(owner), text, caption, style);
+}
+
+PlatformError SysRegOpenKey(RegistryRoot root, const char* path, PlatformHandle* key) {
+    HKEY opened = nullptr;
+    LONG error = RegOpenKeyExA(RootKey(root), path, 0, KEY_READ | KEY_WRITE, &opened);
+    *key = opened;
+    return static_cast<PlatformError>(error);
+}
+
+PlatformError SysRegCreateKey(RegistryRoot root, const char* path, PlatformHandle* key) {
+    static const char keyClass[] = "REG_SZ";  // read-only data; the API only reads it
+    HKEY created = nullptr;
+    DWORD disposition = 0;
+    LONG error = RegCreateKeyExA(RootKey(root), path, 0, const_cast<char*>(keyClass), REG_OPTION_NON_VOLATILE,
+                                 KEY_READ | KEY_WRITE, nullptr, &created, &disposition);
+    *key = created;
+    return static_cast<PlatformError>(error);
+}
+
+PlatformError SysRegSetDefaultValue(PlatformHandle key, RegistryValueType type, const char* text,
+                                    unsigned byteCount) {
+    return static_cast<PlatformError>(RegSetValueExA(static_cast<HKEY>(key), "", 0, type,
+                                                     reinterpret_cast<const BYTE*>(text),
+                                                     byteCount));
+}
+
+PlatformError SysRegDeleteValue(PlatformHandle key, const char* name) {
+    return static_cast<PlatformError>(RegDeleteValueA(static_cast<HKEY>(key), name));
+}
+
+void SysRegCloseKey(PlatformHandle key) { RegCloseKey(static_cast<HKEY>(key)); }
+
+void SysCoInitialize() { CoInitialize(nullptr); }
+
+void SysCoUninitialize() { CoUninitialize(); }
+
+PlatformError SysGetShellAllocator(PlatformHandle* allocator) {
+    IMalloc* malloc = nullptr;
+    HRESULT result = SHGetMalloc(&malloc);
+    if (FAILED(result) || malloc == nullptr) return FAILED(result) ? result : E_FAIL;
+    *allocator = malloc;
+    return 0;
+}
+
+void SysAllocatorFree(PlatformHandle allocator, PlatformHandle block) {
+    static_cast<IMalloc*>(allocator)->Free(block);
+}
+
+void SysAllocatorRelease(PlatformHandle allocator) { static_cast<IMalloc*>(allocator)->Release(); }
+
+PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* itemList) {
+    LPITEMIDLIST list = nullptr;
+    HRESULT result = SHGetSpecialFolderLocation(nullptr, folder, &list);
+    if (FAILED(result) || list == nullptr) return FAILED(result) ? result : E_FAIL;
+    *itemList = list;
+    return 0;
+}
+
+ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path) {
+    static WCHAR wide[MAX_PATH];
+    if (!SHGetPathFromIDListW(static_cast<LPCITEMIDLIST>(itemList), wide)) return ItemPathNotOnDisk;
+    // UTF-8 as the ANSI code page spells everything and takes no such flags.
+    bool exactCodePage = GetACP() == CP_UTF8;
+    BOOL usedDefault = FALSE;
+    int length = WideCharToMultiByte(CP_ACP, exactCodePage ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1,
+                                     path, TextCapacity, nullptr,
+                                     exactCodePage ? nullptr : &usedDefault);
+    if (length == 0 || usedDefault) {
+        path[0] = 0;
+        return ItemPathNotAnsi;
+    }
+    return ItemPathFound;
+}
+
+PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record) {
+    BROWSEINFOA info = {};
+    info.hwndOwner = static_cast<HWND>(record->owner);
+    info.ulFlags = record->flags;
+    return SHBrowseForFolderA(&info);
+}
+
+void SysCoTaskMemFree(PlatformHandle block) { CoTaskMemFree(block); }
+
+void SysShellExecute(const char* program) {
+    ShellExecuteA(nullptr, nullptr, program, "", nullptr, SW_SHOWDEFAULT);
+}
+
+void SysNotifyAssociationsChanged() {
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+}
+
+bool SysIsWow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+PlatformError SysCreateShellLink(PlatformHandle* link) {
+    void* object = nullptr;
+    HRESULT result = CoCreateInstance(ShellLinkClass, nullptr, CLSCTX_INPROC_SERVER,
+                                      ShellLinkInterface, &object);
+    if (FAILED(result) || object == nullptr) return FAILED(result) ? result : E_NOINTERFACE;
+    *link = object;
+    return 0;
+}
+
+PlatformError SysQueryPersistFile(PlatformHandle link, PlatformHandle* persistFile) {
+    void* object = nullptr;
+    HRESULT result =
+        static_cast<IShellLinkA*>(link)->QueryInterface(PersistFileInterface, &object);
+    if (FAILED(result) || object == nullptr) return FAILED(result) ? result : E_NOINTERFACE;
+    *persistFile = object;
+    return 0;
+}
+
+PlatformError SysShellLinkSetPath(PlatformHandle link, const char* target) {
+    HRESULT result = static_cast<IShellLinkA*>(link)->SetPath(target);
+    return FAILED(result) ? result : 0;
+}
+
+PlatformError SysPersistFileSave(PlatformHandle persistFile, const unsigned short* widePath) {
+    HRESULT result =
+        static_cast<IPersistFile*>(persistFile)->Save(reinterpret_cast<LPCOLESTR>(widePath), TRUE);
+    return FAILED(result) ? result : 0;
+}
+
+void SysRelease(PlatformHandle object) { static_cast<IUnknown*>(object)->Release(); }

@@ -1,0 +1,81 @@
+#include "installer/run_installer.h"
+
+#include "installer/install_location_dialog.h"
+#include "installer/install_outcome.h"
+#include "installer/install_sequence.h"
+#include "installer/install_state.h"
+#include "installer/platform.h"
+#include "installer/text.h"
+
+static const char OutcomeCaption[] = "TessellographInstall";
+static const unsigned InstallerIconId = 500;
+
+// The editor keeps these per user; a new install starts them afresh. The key
+// itself is never created.
+static void ResetEditorSettings() {
+    PlatformHandle key = nullptr;
+    if (SysRegOpenKey(RootCurrentUser, "Software\\Quorrelin\\Tessellograph", &key) != 0) return;
+    SysRegDeleteValue(key, "Data");
+    SysRegDeleteValue(key, "Sweep");
+    SysRegCloseKey(key);
+}
+
+// The default install folder: Program Files + "\Quorrelin". When the shell
+// cannot say where Program Files is, the folder stays empty and the user
+// must browse for one.
+static void ChooseDefaultInstallPath() {
+    InstallPath[0] = 0;
+    ProgramFilesPath[0] = 0;
+    if (SysGetSpecialFolderLocation(FolderProgramFiles, &ProgramFilesItemList) != 0) {
+        ProgramFilesItemList = nullptr;
+        return;
+    }
+    if (SysGetPathFromItemList(ProgramFilesItemList, InstallPath) != ItemPathFound) {
+        InstallPath[0] = 0;
+        return;
+    }
+    SetText(ProgramFilesPath, InstallPath);
+    if (!AppendText(InstallPath, "\\Quorrelin")) InstallPath[0] = 0;
+}
+
+static ExitCode ReportOutcome(int dialogResult) {
+    if (dialogResult != DialogInstall) {
+        SysMessageBox(nullptr, "Tessellograph was not installed!!!", OutcomeCaption,
+                      MessageBoxWarning);
+        return ExitNothingInstalled;
+    }
+    RunInstallSequence();
+    if (FailureCount() != 0) {
+        static char message[TextCapacity];
+        ComposeFailureMessage(message, sizeof message);
+        SysMessageBox(nullptr, message, OutcomeCaption, MessageBoxOkWarning);
+        return ExitInstallFailed;
+    }
+    int answer = SysMessageBox(
+        nullptr, "Tessellograph is installed!!!\r\nWould you like to run Tessellograph now?",
+        OutcomeCaption, MessageBoxYesNoInformation);
+    if (answer == AnswerYes) SysShellExecute(MainProgramPath);
+    return ExitInstalled;
+}
+
+ExitCode RunInstaller() {
+    Module = SysGetModuleHandle();
+    InstallerIcon = SysLoadIcon(Module, InstallerIconId);
+    ResetEditorSettings();
+    SysGetWorkArea(&WorkArea);
+    SysCoInitialize();
+    if (SysGetShellAllocator(&ShellAllocator) != 0) {
+        SysCoUninitialize();
+        return ExitNothingInstalled;
+    }
+    ProgramFilesReference = SysIsWow64() ? "%ProgramFiles(x86)%" : "%ProgramFiles%";
+    ChooseDefaultInstallPath();
+    FolderBrowser.flags = BrowseNewDialogStyle | BrowseReturnOnlyFileSystemFolders;
+
+    ExitCode code = ReportOutcome(SysRunDialog(Module, "TPFI000"));
+
+    if (ProgramFilesItemList != nullptr) SysAllocatorFree(ShellAllocator, ProgramFilesItemList);
+    SysAllocatorRelease(ShellAllocator);
+    SysCoUninitialize();
+    return code;
+}

@@ -1,0 +1,30 @@
+// Bounded text building. Every path and value text lives in a fixed buffer;
+// a piece that does not fit is refused whole and the buffer keeps what it had.
+#pragma once
+
+enum { TextCapacity = 1024 };  // bytes, terminating NUL included
+
+unsigned StringLength(const char* text);
+
+// Copies source through its NUL into [destination, limit). Returns the
+// position of the copied NUL, or nullptr (and an empty destination) if it
+// would not fit.
+char* CopyString(char* destination, const char* limit, const char* source);
+
+// Replaces or extends the text in buffer; false, with the buffer unchanged,
+// when the result would not fit in capacity bytes.
+bool SetText(char* buffer, unsigned capacity, const char* text);
+bool AppendText(char* buffer, unsigned capacity, const char* piece);
+
+template <unsigned N> bool SetText(char (&buffer)[N], const char* text) {
+    return SetText(buffer, N, text);
+}
+template <unsigned N> bool AppendText(char (&buffer)[N], const char* piece) {
+    return AppendText(buffer, N, piece);
+}
+
+// Position of the text after the last backslash (the whole text if none).
+const char* LastPathComponent(const char* path);
+
+// Removes the two characters "3D" just before the last '.', if they are there.
+bool DropThreeDBeforeExtension(char* text);
