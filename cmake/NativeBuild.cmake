@@ -48,6 +48,13 @@ add_test(NAME executable.reproducible
 add_test(NAME executable.refuses_bad_payloads
     COMMAND ${PROJECT_SOURCE_DIR}/tests/check_payload_refusal.sh ${PROJECT_SOURCE_DIR}
             ${CMAKE_BINARY_DIR}/payload-refusal)
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+add_test(NAME resources.standin_editor_icons
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/check_resources.py
+            editor ${WINDOWS_BUILD_DIR}/standin/Tessellograph.exe)
+add_test(NAME resources.standin_sample
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/check_resources.py
+            sample ${WINDOWS_BUILD_DIR}/standin/Brick.tpf)
 set_tests_properties(executable.reproducible executable.refuses_bad_payloads
     PROPERTIES TIMEOUT 600)
 
