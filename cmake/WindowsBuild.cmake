@@ -33,21 +33,23 @@ add_dependencies(PayloadBlockObjectCheck StandInEditor StandInEngine StandInSamp
 
 # No runtime library, no exceptions, no unwinding tables: only our code and
 # the five system DLLs it imports.
+# The Windows x86 ABI promises a 4-byte aligned stack, no more.
 set(INSTALLER_COMPILE_OPTIONS
-    -Os -flto -std=c++17 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -Oz -flto -mpreferred-stack-boundary=2 -std=c++17 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -fno-unwind-tables -fno-threadsafe-statics -fno-stack-protector -ffreestanding
     -ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -Wall -Wextra)
 
 add_executable(TessellographInstall WIN32
     ${PORTABLE_SOURCES}
     ${PROJECT_SOURCE_DIR}/installer/platform_win32.cpp
+    ${PROJECT_SOURCE_DIR}/installer/launch_as_user_win32.cpp
     ${PROJECT_SOURCE_DIR}/installer/entry_win32.cpp)
 target_include_directories(TessellographInstall PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(TessellographInstall PRIVATE ${INSTALLER_COMPILE_OPTIONS})
 target_link_libraries(TessellographInstall PRIVATE
     InstallerResources PayloadBlockObject kernel32 user32 advapi32 ole32 shell32)
 target_link_options(TessellographInstall PRIVATE
-    -Os -flto -nostdlib -nostartfiles -Wl,-e,_EntryPoint@0 -Wl,--subsystem,windows
+    -Oz -flto -mpreferred-stack-boundary=2 -nostdlib -nostartfiles -Wl,-e,_EntryPoint@0 -Wl,--subsystem,windows
     -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat -s)
 set_target_properties(TessellographInstall PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

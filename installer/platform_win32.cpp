@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include "installer/install_location_dialog.h"
+#include "installer/launch_as_user.h"
 #include "installer/platform.h"
 #include "installer/text.h"
 #include "registration/value_text.h"
@@ -191,6 +192,7 @@ PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record) {
 void SysCoTaskMemFree(PlatformHandle block) { CoTaskMemFree(block); }
 
 void SysShellExecute(const char* program) {
+    if (LaunchAsUser(program)) return;
     ShellExecuteA(nullptr, nullptr, program, "", nullptr, SW_SHOWDEFAULT);
 }
 
