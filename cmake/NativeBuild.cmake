@@ -28,6 +28,25 @@ add_executable(NativeTests ${NATIVE_TEST_SOURCES} $<TARGET_OBJECTS:TestPayloadBl
 target_link_libraries(NativeTests PRIVATE InstallerLogic GTest::gtest GTest::gtest_main)
 gtest_discover_tests(NativeTests TEST_PREFIX native. DISCOVERY_TIMEOUT 60)
 
+# A fuzz target over the text building and whole runs with fuzzed folders,
+# built with clang's libFuzzer and run for a bounded time as a test.
+find_program(CLANGXX NAMES clang++ clang++-14 REQUIRED)
+set(FUZZ_TARGET ${CMAKE_BINARY_DIR}/fuzz_install)
+set(FUZZ_SOURCES ${PORTABLE_SOURCES} ${PROJECT_SOURCE_DIR}/tests/native/fake_platform.cpp
+    ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz_install.cpp)
+add_custom_command(OUTPUT ${FUZZ_TARGET}
+    COMMAND ${CLANGXX} -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined
+            -fno-sanitize-recover=all -I${PROJECT_SOURCE_DIR} -I${PROJECT_SOURCE_DIR}/tests/native
+            ${FUZZ_SOURCES} $<TARGET_OBJECTS:TestPayloadBlock> -o ${FUZZ_TARGET}
+    DEPENDS ${FUZZ_SOURCES} TestPayloadBlock
+    COMMAND_EXPAND_LISTS
+    COMMENT "Building the fuzz target with libFuzzer")
+add_custom_target(FuzzInstall ALL DEPENDS ${FUZZ_TARGET})
+add_test(NAME fuzz.install
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/fuzz/run_fuzzer.sh
+            ${FUZZ_TARGET} ${PROJECT_SOURCE_DIR}/tests/fuzz/seeds ${CMAKE_BINARY_DIR}/fuzz-corpus 60)
+set_tests_properties(fuzz.install PROPERTIES TIMEOUT 300)
+
 # The installer itself, cross-compiled in a tree of its own.
 include(ExternalProject)
 ExternalProject_Add(windows
