@@ -7,6 +7,7 @@ set(PORTABLE_SOURCES
     installer/install_location_dialog.cpp
     installer/install_sequence.cpp
     installer/run_installer.cpp
+    deploy/folders.cpp
     deploy/payload.cpp
     deploy/program_files.cpp
     deploy/start_menu.cpp

@@ -1,16 +1,16 @@
 #include "deploy/program_files.h"
 
+#include "deploy/folders.h"
 #include "installer/install_outcome.h"
 #include "installer/install_state.h"
 #include "installer/platform.h"
 #include "installer/text.h"
 
-static const PlatformError AlreadyExists = 183;  // ERROR_ALREADY_EXISTS
 static const PlatformError WriteFault = 29;      // ERROR_WRITE_FAULT, for a short write
 
 bool CreateInstallFolder() {
-    PlatformError error = SysCreateDirectory(InstallPath);
-    if (error != 0 && error != AlreadyExists) {
+    PlatformError error = CreateFolder(InstallPath);
+    if (error != 0) {
         RecordFailure(InstallPath, error);
         return false;
     }

@@ -1,5 +1,6 @@
 #include "deploy/start_menu.h"
 
+#include "deploy/folders.h"
 #include "installer/install_outcome.h"
 #include "installer/install_state.h"
 #include "installer/platform.h"
@@ -10,7 +11,6 @@ static char LinkPath[TextCapacity];
 static unsigned short WideLinkPath[TextCapacity];
 static char LinkTarget[TextCapacity];
 
-static const PlatformError AlreadyExists = 183;    // ERROR_ALREADY_EXISTS
 static const PlatformError PathNotFound = 3;       // ERROR_PATH_NOT_FOUND
 static const PlatformError NameTooLong = 206;      // ERROR_FILENAME_EXCED_RANGE
 
@@ -38,8 +38,8 @@ bool CreateStartMenuGroup() {
         StartMenuGroup[0] = 0;
         return false;
     }
-    PlatformError error = SysCreateDirectory(StartMenuGroup);
-    if (error != 0 && error != AlreadyExists) {
+    PlatformError error = CreateFolder(StartMenuGroup);
+    if (error != 0) {
         RecordFailure(StartMenuGroup, error);
         return false;
     }

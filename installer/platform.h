@@ -47,6 +47,7 @@ struct FolderBrowserRecord {
 // Files and process
 PlatformHandle SysGetModuleHandle();
 PlatformError SysCreateDirectory(const char* path);
+bool SysIsFolder(const char* path);  // something exists there, and it is a folder
 PlatformError SysCreateFile(const char* path, PlatformHandle* file);
 PlatformError SysWriteFile(PlatformHandle file, const void* bytes, unsigned length,
                            unsigned* written);

@@ -34,6 +34,11 @@ PlatformError SysCreateDirectory(const char* path) {
     return Result(CreateDirectoryA(path, nullptr));
 }
 
+bool SysIsFolder(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 PlatformError SysCreateFile(const char* path, PlatformHandle* file) {
     HANDLE handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);

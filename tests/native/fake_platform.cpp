@@ -86,8 +86,19 @@ PlatformError SysCreateDirectory(const char* path) {
     for (const std::string& folder : Fake.existingFolders) {
         if (folder == path) return 183;  // ERROR_ALREADY_EXISTS
     }
+    for (const std::string& file : Fake.existingFiles) {
+        if (file == path) return 183;
+    }
     Fake.existingFolders.push_back(path);
     return 0;
+}
+
+bool SysIsFolder(const char* path) {
+    Log(std::string("GetFileAttributesA ") + path);
+    for (const std::string& folder : Fake.existingFolders) {
+        if (folder == path) return true;
+    }
+    return false;
 }
 
 PlatformError SysCreateFile(const char* path, PlatformHandle* file) {

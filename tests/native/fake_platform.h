@@ -31,6 +31,7 @@ struct FakeWorld {
     bool settingsKeyExists = true;
     bool wow64 = false;
     std::vector<std::string> existingFolders;
+    std::vector<std::string> existingFiles;  // files where a folder may be asked for
     unsigned shortWriteBy = 0;  // bytes missing from every WriteFile
     WindowRect workArea{0, 0, 1024, 768};
     WindowRect dialogRect{82, 33, 82 + 306, 33 + 124};

@@ -244,3 +244,20 @@ TEST_F(InstallerRun, MissingInterfaceSkipsOnlyThatShortcut) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileInPlaceOfAFolder, IsNamedAsTheFirstFailure) {
+    const std::string group = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quorrelin";
+    for (const std::string& blocked : {std::string("C:\\Program Files\\Quorrelin"), group}) {
+        ResetFake();
+        Fake.existingFiles.push_back(blocked);
+        PressOk();
+        EXPECT_EQ(RunInstaller(), ExitInstallFailed);
+        ASSERT_EQ(Fake.messageBoxes.size(), 1u);
+        EXPECT_NE(Fake.messageBoxes[0].find("\r\n" + blocked + ": reason 80."), std::string::npos)
+            << Fake.messageBoxes[0];
+    }
+}
+
+}  // namespace
