@@ -1,0 +1,32 @@
+# Reads tests/wine/scenarios.txt into WINE_SCENARIOS and the scenarios the
+# driver's sources define into WINE_SOURCE_SCENARIOS. Used at configure time
+# and, through CheckScenarioList.cmake, as a test.
+set(wine_tests_dir ${CMAKE_CURRENT_LIST_DIR})
+file(STRINGS ${wine_tests_dir}/scenarios.txt scenario_lines)
+set(WINE_SCENARIOS "")
+foreach(line IN LISTS scenario_lines)
+    string(REGEX REPLACE "#.*" "" line "${line}")
+    string(STRIP "${line}" line)
+    if(line STREQUAL "")
+        continue()
+    endif()
+    if(NOT line MATCHES "^[A-Za-z0-9_]+$")
+        message(FATAL_ERROR "scenarios.txt: not a scenario name: '${line}'")
+    endif()
+    list(APPEND WINE_SCENARIOS ${line})
+endforeach()
+
+file(GLOB scenario_sources ${wine_tests_dir}/*.cpp)
+set(WINE_SOURCE_SCENARIOS "")
+foreach(source IN LISTS scenario_sources)
+    file(STRINGS ${source} defined REGEX "^SCENARIO\\([A-Za-z0-9_]+\\)")
+    foreach(definition IN LISTS defined)
+        string(REGEX REPLACE "^SCENARIO\\(([A-Za-z0-9_]+)\\).*" "\\1" name "${definition}")
+        list(APPEND WINE_SOURCE_SCENARIOS ${name})
+    endforeach()
+endforeach()
+
+set(WINE_UNLISTED_SCENARIOS ${WINE_SOURCE_SCENARIOS})
+list(REMOVE_ITEM WINE_UNLISTED_SCENARIOS ${WINE_SCENARIOS})
+set(WINE_UNDEFINED_SCENARIOS ${WINE_SCENARIOS})
+list(REMOVE_ITEM WINE_UNDEFINED_SCENARIOS ${WINE_SOURCE_SCENARIOS})
