@@ -21,7 +21,7 @@ expect() {  # expect "what" "text the output must hold" pass|fail command...
     fi
 }
 
-expect "a missing payload file stops the configure step" "no such file: $work/missing.exe" fail \
+expect "a missing payload file stops the configure step" "TESSELLOGRAPH_MAIN_PROGRAM: no such file" fail \
     cmake -S "$source_dir" -B "$work/missing" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DTESSELLOGRAPH_MAIN_PROGRAM="$work/missing.exe"
 
