@@ -5,6 +5,10 @@ include(${CMAKE_CURRENT_LIST_DIR}/Sources.cmake)
 # Every program here names the system libraries it links; none by default.
 set(CMAKE_C_STANDARD_LIBRARIES "")
 set(CMAKE_CXX_STANDARD_LIBRARIES "")
+# Link the objects as they are: the platform default first copies them into
+# an archive, which for the payload block means writing it all once more.
+set(CMAKE_CXX_LINK_EXECUTABLE
+    "<CMAKE_CXX_COMPILER> <FLAGS> <CMAKE_CXX_LINK_FLAGS> <LINK_FLAGS> <OBJECTS> -o <TARGET> <LINK_LIBRARIES>")
 
 add_subdirectory(resources)
 add_subdirectory(resources/standin)
