@@ -28,7 +28,7 @@ static void InitDialog(PlatformHandle dialog) {
 }
 
 static void Refuse(PlatformHandle dialog, FolderProblem problem) {
-    SysMessageBox(dialog, FolderProblemText(problem), DialogCaption, MessageBoxOkWarning);
+    SysMessageBox(dialog, FolderProblemText(problem), DialogCaption, MessageBoxWarning);
 }
 
 // The chosen folder replaces the whole install folder, unless it cannot

@@ -31,8 +31,7 @@ enum : unsigned {
     BrowseNewDialogStyle = 0x0040,
     BrowseReturnOnlyFileSystemFolders = 0x0001,
     MessageBoxYesNoInformation = 0x44,
-    MessageBoxWarning = 0x30,
-    MessageBoxOkWarning = 0x30,
+    MessageBoxWarning = 0x30,  // MB_OK | MB_ICONWARNING
     AnswerYes = 6,
 };
 

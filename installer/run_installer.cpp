@@ -38,17 +38,14 @@ static void ChooseDefaultInstallPath() {
     if (!AppendText(InstallPath, "\\Quorrelin")) InstallPath[0] = 0;
 }
 
-static ExitCode ReportOutcome(int dialogResult) {
-    if (dialogResult != DialogInstall) {
-        SysMessageBox(nullptr, "Tessellograph was not installed!!!", OutcomeCaption,
-                      MessageBoxWarning);
-        return ExitNothingInstalled;
-    }
+// Installs, then says how it went: success offers to start the editor; a
+// failure names the first thing that went wrong and offers nothing.
+static ExitCode InstallAndReport() {
     RunInstallSequence();
     if (FailureCount() != 0) {
         static char message[TextCapacity];
         ComposeFailureMessage(message, sizeof message);
-        SysMessageBox(nullptr, message, OutcomeCaption, MessageBoxOkWarning);
+        SysMessageBox(nullptr, message, OutcomeCaption, MessageBoxWarning);
         return ExitInstallFailed;
     }
     int answer = SysMessageBox(
@@ -56,6 +53,11 @@ static ExitCode ReportOutcome(int dialogResult) {
         OutcomeCaption, MessageBoxYesNoInformation);
     if (answer == AnswerYes) SysShellExecute(MainProgramPath);
     return ExitInstalled;
+}
+
+static ExitCode ReportNothingInstalled() {
+    SysMessageBox(nullptr, "Tessellograph was not installed!!!", OutcomeCaption, MessageBoxWarning);
+    return ExitNothingInstalled;
 }
 
 ExitCode RunInstaller() {
@@ -72,7 +74,8 @@ ExitCode RunInstaller() {
     ChooseDefaultInstallPath();
     FolderBrowser.flags = BrowseNewDialogStyle | BrowseReturnOnlyFileSystemFolders;
 
-    ExitCode code = ReportOutcome(SysRunDialog(Module, "TPFI000"));
+    ExitCode code = SysRunDialog(Module, "TPFI000") == DialogInstall ? InstallAndReport()
+                                                                     : ReportNothingInstalled();
 
     if (ProgramFilesItemList != nullptr) SysAllocatorFree(ShellAllocator, ProgramFilesItemList);
     SysAllocatorRelease(ShellAllocator);
