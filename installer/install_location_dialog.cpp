@@ -42,6 +42,7 @@ static void Browse(PlatformHandle dialog) {
     SysCoTaskMemFree(itemList);
     FolderProblem problem = found == ItemPathNotOnDisk ? FolderNotOnDisk
                             : found == ItemPathNotAnsi ? FolderNotRepresentable
+                            : found == ItemPathTooLong ? FolderTooLong
                                                        : CheckInstallFolder(chosen);
     if (problem != FolderUsable) {
         Refuse(dialog, problem);

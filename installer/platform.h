@@ -80,7 +80,7 @@ PlatformError SysGetShellAllocator(PlatformHandle* allocator);
 void SysAllocatorFree(PlatformHandle allocator, PlatformHandle block);
 void SysAllocatorRelease(PlatformHandle allocator);
 PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* itemList);
-enum ItemPath { ItemPathFound, ItemPathNotOnDisk, ItemPathNotAnsi };
+enum ItemPath { ItemPathFound, ItemPathNotOnDisk, ItemPathNotAnsi, ItemPathTooLong };
 // Writes the item's file-system path (at most TextCapacity bytes) in the ANSI
 // code page; a path that code page cannot spell exactly is not written.
 ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path);

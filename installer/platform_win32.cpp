@@ -172,14 +172,20 @@ PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* it
 }
 
 ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path) {
-    static WCHAR wide[MAX_PATH];
-    if (!SHGetPathFromIDListW(static_cast<LPCITEMIDLIST>(itemList), wide)) return ItemPathNotOnDisk;
+    // Room for paths past MAX_PATH, so that they are told apart from virtual folders.
+    static WCHAR wide[TextCapacity];
+    path[0] = 0;
+    if (!SHGetPathFromIDListEx(static_cast<LPCITEMIDLIST>(itemList), wide, TextCapacity,
+                               GPFIDL_DEFAULT)) {
+        return ItemPathNotOnDisk;
+    }
     // UTF-8 as the ANSI code page spells everything and takes no such flags.
     bool exactCodePage = GetACP() == CP_UTF8;
     BOOL usedDefault = FALSE;
     int length = WideCharToMultiByte(CP_ACP, exactCodePage ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1,
                                      path, TextCapacity, nullptr,
                                      exactCodePage ? nullptr : &usedDefault);
+    if (length == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) return ItemPathTooLong;
     if (length == 0 || usedDefault) {
         path[0] = 0;
         return ItemPathNotAnsi;

@@ -70,20 +70,22 @@ TEST_F(Dialog, UnusableChoicesAreRefusedAndThePreviousFolderKept) {
     Fake.browseChoices = {{false, ItemPathNotOnDisk, "::{network}"},
                           {false, ItemPathNotAnsi, "C:\\?"},
                           {false, ItemPathFound, tooLong},
+                          {false, ItemPathTooLong, "C:\\" + std::string(1100, 'y')},
                           {false, ItemPathFound, longest}};
-    for (int i = 0; i < 4; i++) PressBrowse();
+    for (int i = 0; i < 5; i++) PressBrowse();
     PressOk();
     EXPECT_EQ(RunInstaller(), ExitInstalled);
-    ASSERT_EQ(Fake.messageBoxes.size(), 4u);
+    ASSERT_EQ(Fake.messageBoxes.size(), 5u);
     EXPECT_NE(Fake.messageBoxes[0].find("not a folder on a disk"), std::string::npos);
     EXPECT_NE(Fake.messageBoxes[1].find("characters that Setup cannot use"), std::string::npos);
     EXPECT_NE(Fake.messageBoxes[2].find("too long"), std::string::npos);
+    EXPECT_EQ(Fake.messageBoxes[3], Fake.messageBoxes[2]);  // too long for the shell's own buffer
     EXPECT_EQ(CallsStartingWith("MessageBoxA dialog"),
-              std::vector<std::string>(3, "MessageBoxA dialog Install Tessellograph at 48"));
+              std::vector<std::string>(4, "MessageBoxA dialog Install Tessellograph at 48"));
     EXPECT_EQ(CallsStartingWith("SetDlgItemTextA"),
               (std::vector<std::string>{"SetDlgItemTextA 3072 C:\\Program Files\\Quorrelin",
                                         "SetDlgItemTextA 3072 " + longest}));
-    EXPECT_EQ(CallsStartingWith("CoTaskMemFree").size(), 4u);  // every list is freed, refused or not
+    EXPECT_EQ(CallsStartingWith("CoTaskMemFree").size(), 5u);  // every list is freed, refused or not
 }
 
 TEST_F(Dialog, UnknownProgramFilesMeansChooseAFolderFirst) {
