@@ -10,16 +10,16 @@
 // Stage 7, the main shortcut, is the second turn of CreateShortcuts: it is
 // saved before its target, the main program, is written.
 const InstallStage InstallSequence[InstallStageCount] = {
-    {1, "create the install folder", CreateInstallFolder},
-    {2, "write Brick.tpf", WriteSampleDocument},
-    {3, "create the Start-menu group", CreateStartMenuGroup},
-    {4, "register the engine program id", RegisterEngineProgramId},
-    {5, "write Tessellograph3D.exe", WriteEngineProgram},
-    {6, "create both shortcuts", CreateShortcuts},
-    {8, "write Tessellograph.exe", WriteMainProgram},
-    {9, "register the main program id", RegisterMainProgramId},
-    {10, "register the document types", RegisterDocumentTypes},
-    {11, "register the .tpf association", RegisterTpfAssociation},
+    {1, CreateInstallFolder},
+    {2, WriteSampleDocument},      // Brick.tpf
+    {3, CreateStartMenuGroup},
+    {4, RegisterEngineProgramId},
+    {5, WriteEngineProgram},       // Tessellograph3D.exe
+    {6, CreateShortcuts},          // and 7
+    {8, WriteMainProgram},         // Tessellograph.exe
+    {9, RegisterMainProgramId},
+    {10, RegisterDocumentTypes},
+    {11, RegisterTpfAssociation},
 };
 
 // The dialog accepts only folders these fit after; an empty path makes the

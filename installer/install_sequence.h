@@ -3,8 +3,7 @@
 #pragma once
 
 struct InstallStage {
-    int number;
-    const char* what;
+    int number;  // its place in the order; 7 is the second turn of stage 6
     bool (*run)();
 };
 
