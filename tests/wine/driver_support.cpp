@@ -412,7 +412,8 @@ InstallOutcome CancelAndAnswer(InstallerProcess* process, HWND dialog, bool useC
     return AnswerOutcomeBox(process, IDOK, path);
 }
 
-InstallOutcome RunInstall(int answer) {
+// Starts the installer and, once its dialog is up, ends the run with `finish`.
+template <typename Finish> InstallOutcome RunDialog(Finish finish) {
     InstallerProcess process;
     HWND dialog = StartAndWaitForDialog(&process);
     if (dialog == nullptr) {
@@ -420,18 +421,19 @@ InstallOutcome RunInstall(int answer) {
         outcome.exitCode = STILL_ACTIVE;
         return outcome;
     }
-    return ConfirmAndAnswer(&process, dialog, answer);
+    return finish(&process, dialog);
+}
+
+InstallOutcome RunInstall(int answer) {
+    return RunDialog([=](InstallerProcess* process, HWND dialog) {
+        return ConfirmAndAnswer(process, dialog, answer);
+    });
 }
 
 InstallOutcome RunCancel(bool useClose) {
-    InstallerProcess process;
-    HWND dialog = StartAndWaitForDialog(&process);
-    if (dialog == nullptr) {
-        InstallOutcome outcome;
-        outcome.exitCode = STILL_ACTIVE;
-        return outcome;
-    }
-    return CancelAndAnswer(&process, dialog, useClose);
+    return RunDialog([=](InstallerProcess* process, HWND dialog) {
+        return CancelAndAnswer(process, dialog, useClose);
+    });
 }
 
 // ---- The folder browser --------------------------------------------------------------
