@@ -20,7 +20,6 @@ enum RegistryValueType : unsigned { ValueString = 1, ValueExpandString = 2 };
 enum ShellFolder : int { FolderCommonPrograms = 0x17, FolderProgramFiles = 0x26 };
 
 enum WindowMessage : unsigned {
-    MessageSetIcon = 0x0080,
     MessageInitDialog = 0x0110,
     MessageCommand = 0x0111,
     MessageSysCommand = 0x0112,
