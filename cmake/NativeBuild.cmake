@@ -23,7 +23,9 @@ target_link_options(InstallerLogic PUBLIC ${SANITIZERS})
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
-file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/base/*.cpp
+     ${PROJECT_SOURCE_DIR}/tests/deploy/*.cpp ${PROJECT_SOURCE_DIR}/tests/registration/*.cpp
+     ${PROJECT_SOURCE_DIR}/tests/installer/*.cpp)
 add_executable(NativeTests ${NATIVE_TEST_SOURCES} $<TARGET_OBJECTS:TestPayloadBlock>)
 target_link_libraries(NativeTests PRIVATE InstallerLogic GTest::gtest GTest::gtest_main)
 gtest_discover_tests(NativeTests TEST_PREFIX native. DISCOVERY_TIMEOUT 60)
@@ -32,11 +34,11 @@ gtest_discover_tests(NativeTests TEST_PREFIX native. DISCOVERY_TIMEOUT 60)
 # built with clang's libFuzzer and run for a bounded time as a test.
 find_program(CLANGXX NAMES clang++ clang++-14 REQUIRED)
 set(FUZZ_TARGET ${CMAKE_BINARY_DIR}/fuzz_install)
-set(FUZZ_SOURCES ${PORTABLE_SOURCES} ${PROJECT_SOURCE_DIR}/tests/native/fake_platform.cpp
+set(FUZZ_SOURCES ${PORTABLE_SOURCES} ${PROJECT_SOURCE_DIR}/tests/base/fake_platform.cpp
     ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz_install.cpp)
 add_custom_command(OUTPUT ${FUZZ_TARGET}
     COMMAND ${CLANGXX} -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined
-            -fno-sanitize-recover=all -I${PROJECT_SOURCE_DIR} -I${PROJECT_SOURCE_DIR}/tests/native
+            -fno-sanitize-recover=all -I${PROJECT_SOURCE_DIR}
             ${FUZZ_SOURCES} $<TARGET_OBJECTS:TestPayloadBlock> -o ${FUZZ_TARGET}
     DEPENDS ${FUZZ_SOURCES} TestPayloadBlock
     COMMAND_EXPAND_LISTS

@@ -1,7 +1,8 @@
 # The installer's portable logic: no Windows headers, built for both targets.
 set(PORTABLE_SOURCES
-    installer/text.cpp
-    installer/install_state.cpp
+    base/text.cpp
+    base/install_state.cpp
+    base/failure_record.cpp
     installer/install_outcome.cpp
     installer/install_folder.cpp
     installer/install_location_dialog.cpp
@@ -17,6 +18,21 @@ set(PORTABLE_SOURCES
     registration/document_types.cpp
 )
 list(TRANSFORM PORTABLE_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/)
+
+# Includes run one way: installer/ stands on deploy/ and registration/, and
+# all three on base/. A file that reaches upward stops the configure step.
+function(check_include_direction folder)
+    file(GLOB files ${PROJECT_SOURCE_DIR}/${folder}/*)
+    foreach(file IN LISTS files)
+        file(STRINGS ${file} upward REGEX "#include \"(${ARGN})/")
+        if(upward)
+            message(FATAL_ERROR "${file} includes from above its folder: ${upward}")
+        endif()
+    endforeach()
+endfunction()
+check_include_direction(base installer deploy registration)
+check_include_direction(deploy installer registration)
+check_include_direction(registration installer deploy)
 
 # Assembles the payload block from three files, checked first: a missing file
 # or one too large for its 32-bit length field stops the build here.

@@ -45,8 +45,8 @@ set(INSTALLER_COMPILE_OPTIONS
 
 add_executable(TessellographInstall WIN32
     ${PORTABLE_SOURCES}
-    ${PROJECT_SOURCE_DIR}/installer/platform_win32.cpp
-    ${PROJECT_SOURCE_DIR}/installer/launch_as_user_win32.cpp
+    ${PROJECT_SOURCE_DIR}/base/platform_win32.cpp
+    ${PROJECT_SOURCE_DIR}/base/launch_as_user_win32.cpp
     ${PROJECT_SOURCE_DIR}/installer/entry_win32.cpp)
 target_include_directories(TessellographInstall PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(TessellographInstall PRIVATE ${INSTALLER_COMPILE_OPTIONS})

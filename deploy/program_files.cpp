@@ -1,10 +1,10 @@
 #include "deploy/program_files.h"
 
 #include "deploy/folders.h"
-#include "installer/install_outcome.h"
-#include "installer/install_state.h"
-#include "installer/platform.h"
-#include "installer/text.h"
+#include "base/failure_record.h"
+#include "base/install_state.h"
+#include "base/platform.h"
+#include "base/text.h"
 
 static const PlatformError WriteFault = 29;      // ERROR_WRITE_FAULT, for a short write
 

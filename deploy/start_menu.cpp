@@ -1,9 +1,9 @@
 #include "deploy/start_menu.h"
 
 #include "deploy/folders.h"
-#include "installer/install_outcome.h"
-#include "installer/install_state.h"
-#include "installer/platform.h"
+#include "base/failure_record.h"
+#include "base/install_state.h"
+#include "base/platform.h"
 
 char StartMenuGroup[TextCapacity];
 

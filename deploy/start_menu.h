@@ -1,6 +1,6 @@
 // The program group in the all-users Programs menu and its two shortcuts.
 #pragma once
-#include "installer/text.h"
+#include "base/text.h"
 
 extern char StartMenuGroup[TextCapacity];
 

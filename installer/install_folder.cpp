@@ -1,6 +1,6 @@
 #include "installer/install_folder.h"
 
-#include "installer/text.h"
+#include "base/text.h"
 
 // The longest file name the install puts in the folder.
 static const char LongestFileName[] = "\\Tessellograph3D.exe";

@@ -1,8 +1,8 @@
 #include "installer/install_location_dialog.h"
 
 #include "installer/install_folder.h"
-#include "installer/install_state.h"
-#include "installer/text.h"
+#include "base/install_state.h"
+#include "base/text.h"
 
 static const char DialogCaption[] = "Install Tessellograph at";
 

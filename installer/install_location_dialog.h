@@ -1,6 +1,6 @@
 // The dialog that asks where to install: "TPFI000".
 #pragma once
-#include "installer/platform.h"
+#include "base/platform.h"
 
 enum {
     DialogInstall = 1,

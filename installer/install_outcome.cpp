@@ -1,26 +1,13 @@
 #include "installer/install_outcome.h"
 
-#include "installer/text.h"
+#include "base/failure_record.h"
+#include "base/install_state.h"
+#include "base/platform.h"
+#include "base/text.h"
 
-static unsigned Failures;
-static char FirstFailure[TextCapacity];
-static PlatformError FirstFailureError;
+static const char OutcomeCaption[] = "TessellographInstall";
 
-void RecordFailure(const char* what, PlatformError error) {
-    if (Failures++ != 0) return;
-    if (!SetText(FirstFailure, what)) SetText(FirstFailure, "(a path too long to show)");
-    FirstFailureError = error;
-}
-
-unsigned FailureCount() { return Failures; }
-
-void ResetOutcome() {
-    Failures = 0;
-    FirstFailure[0] = 0;
-    FirstFailureError = 0;
-}
-
-// Drops the line break (and any spaces or dot) that system messages end with.
+// Drops the line break (and any spaces) that system messages end with.
 static void TrimReason(char* reason) {
     unsigned length = StringLength(reason);
     while (length > 0 && (reason[length - 1] == '\r' || reason[length - 1] == '\n' ||
@@ -31,14 +18,40 @@ static void TrimReason(char* reason) {
 
 void ComposeFailureMessage(char* text, unsigned capacity) {
     static char reason[TextCapacity];
-    SysDescribeError(FirstFailureError, reason, sizeof reason);
+    SysDescribeError(FirstFailureError(), reason, sizeof reason);
     TrimReason(reason);
     SetText(text, capacity, "Tessellograph was not completely installed!!!\r\n");
-    if (!AppendText(text, capacity, FirstFailure)) return;
+    if (!AppendText(text, capacity, FirstFailedItem())) return;
     // The reason goes on the same line when it fits whole; it is never cut.
     unsigned lineEnd = StringLength(text);
     if (reason[0] == 0) return;
     if (!AppendText(text, capacity, ": ") || !AppendText(text, capacity, reason)) {
         text[lineEnd] = 0;
     }
+}
+
+// The installer runs elevated; the editor should not. The desktop shell
+// starts it as the signed-in user; without one, the shell's plain verb does.
+static void StartEditor() {
+    if (SysShellExecuteAsUser(MainProgramPath, "", ShowDefault)) return;
+    SysShellExecute(nullptr, nullptr, MainProgramPath, "", nullptr, ShowDefault);
+}
+
+ExitCode ReportInstall() {
+    if (FailureCount() != 0) {
+        static char message[TextCapacity];
+        ComposeFailureMessage(message, sizeof message);
+        SysMessageBox(nullptr, message, OutcomeCaption, MessageBoxWarning);
+        return ExitInstallFailed;
+    }
+    int answer = SysMessageBox(
+        nullptr, "Tessellograph is installed!!!\r\nWould you like to run Tessellograph now?",
+        OutcomeCaption, MessageBoxYesNoInformation);
+    if (answer == AnswerYes) StartEditor();
+    return ExitInstalled;
+}
+
+ExitCode ReportNothingInstalled() {
+    SysMessageBox(nullptr, "Tessellograph was not installed!!!", OutcomeCaption, MessageBoxWarning);
+    return ExitNothingInstalled;
 }

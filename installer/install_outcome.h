@@ -1,12 +1,12 @@
-// What the install sequence managed to do, for an honest outcome message.
+// How the run ends for the user: one message box, and the editor on request.
 #pragma once
-#include "installer/platform.h"
 
-// Notes that the platform refused something; the first one is kept for the
-// message. `what` names it: a path, or a registry key with its root.
-void RecordFailure(const char* what, PlatformError error);
-unsigned FailureCount();
-void ResetOutcome();
+enum ExitCode { ExitInstalled = 0, ExitNothingInstalled = 1, ExitInstallFailed = 2 };
+
+// After the install sequence: success offers to start the editor; a failure
+// names the first thing that went wrong and offers nothing.
+ExitCode ReportInstall();
+ExitCode ReportNothingInstalled();
 
 // "Tessellograph was not completely installed!!!", then a line naming the
 // first failure and the system's reason for it.

@@ -2,8 +2,8 @@
 
 #include "deploy/program_files.h"
 #include "deploy/start_menu.h"
-#include "installer/install_state.h"
-#include "installer/text.h"
+#include "base/install_state.h"
+#include "base/text.h"
 #include "registration/document_types.h"
 #include "registration/program_ids.h"
 

@@ -1,13 +1,11 @@
 #include "installer/run_installer.h"
 
+#include "base/install_state.h"
+#include "base/platform.h"
+#include "base/text.h"
 #include "installer/install_location_dialog.h"
-#include "installer/install_outcome.h"
 #include "installer/install_sequence.h"
-#include "installer/install_state.h"
-#include "installer/platform.h"
-#include "installer/text.h"
 
-static const char OutcomeCaption[] = "TessellographInstall";
 static const unsigned InstallerIconId = 500;
 
 // The editor keeps these per user; a new install starts them afresh. The key
@@ -38,28 +36,6 @@ static void ChooseDefaultInstallPath() {
     if (!AppendText(InstallPath, "\\Quorrelin")) InstallPath[0] = 0;
 }
 
-// Installs, then says how it went: success offers to start the editor; a
-// failure names the first thing that went wrong and offers nothing.
-static ExitCode InstallAndReport() {
-    RunInstallSequence();
-    if (FailureCount() != 0) {
-        static char message[TextCapacity];
-        ComposeFailureMessage(message, sizeof message);
-        SysMessageBox(nullptr, message, OutcomeCaption, MessageBoxWarning);
-        return ExitInstallFailed;
-    }
-    int answer = SysMessageBox(
-        nullptr, "Tessellograph is installed!!!\r\nWould you like to run Tessellograph now?",
-        OutcomeCaption, MessageBoxYesNoInformation);
-    if (answer == AnswerYes) SysShellExecute(MainProgramPath);
-    return ExitInstalled;
-}
-
-static ExitCode ReportNothingInstalled() {
-    SysMessageBox(nullptr, "Tessellograph was not installed!!!", OutcomeCaption, MessageBoxWarning);
-    return ExitNothingInstalled;
-}
-
 ExitCode RunInstaller() {
     Module = SysGetModuleHandle();
     InstallerIcon = SysLoadIcon(Module, InstallerIconId);
@@ -74,8 +50,9 @@ ExitCode RunInstaller() {
     ChooseDefaultInstallPath();
     FolderBrowser.flags = BrowseNewDialogStyle | BrowseReturnOnlyFileSystemFolders;
 
-    ExitCode code = SysRunDialog(Module, "TPFI000") == DialogInstall ? InstallAndReport()
-                                                                     : ReportNothingInstalled();
+    bool install = SysRunDialog(Module, "TPFI000", InstallLocationDialogProc) == DialogInstall;
+    if (install) RunInstallSequence();
+    ExitCode code = install ? ReportInstall() : ReportNothingInstalled();
 
     if (ProgramFilesItemList != nullptr) SysAllocatorFree(ShellAllocator, ProgramFilesItemList);
     SysAllocatorRelease(ShellAllocator);

@@ -1,8 +1,8 @@
 #include "registration/document_types.h"
 
-#include "installer/install_outcome.h"
-#include "installer/install_state.h"
-#include "installer/text.h"
+#include "base/failure_record.h"
+#include "base/install_state.h"
+#include "base/text.h"
 #include "registration/registry_writer.h"
 #include "registration/value_text.h"
 

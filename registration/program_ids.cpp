@@ -1,7 +1,7 @@
 #include "registration/program_ids.h"
 
-#include "installer/install_outcome.h"
-#include "installer/text.h"
+#include "base/failure_record.h"
+#include "base/text.h"
 #include "registration/registry_writer.h"
 
 static const char ClassesKey[] = "SOFTWARE\\Classes\\";

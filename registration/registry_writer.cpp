@@ -1,7 +1,7 @@
 #include "registration/registry_writer.h"
 
-#include "installer/install_outcome.h"
-#include "installer/text.h"
+#include "base/failure_record.h"
+#include "base/text.h"
 
 static const char* RootName(RegistryRoot root) {
     switch (root) {

@@ -1,6 +1,6 @@
 // The one way the installer writes the registry: the default value of a key.
 #pragma once
-#include "installer/platform.h"
+#include "base/platform.h"
 
 enum KeyAccess { CreateKey, OpenKey };
 

@@ -1,6 +1,6 @@
 #include "registration/value_text.h"
 
-#include "installer/text.h"
+#include "base/text.h"
 
 static bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -53,21 +53,4 @@ bool ProgramIconText(char* value, unsigned capacity, const ProgramNaming& naming
                 AppendText(value, capacity, ",") && AppendText(value, capacity, digits);
     if (!fits) value[0] = 0;
     return fits;
-}
-
-unsigned FormatDecimal(int value, char* destination, unsigned capacity) {
-    char reversed[10];
-    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-    unsigned count = 0;
-    do {
-        reversed[count++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    unsigned length = count + (value < 0 ? 1 : 0);
-    if (length + 1 > capacity) return 0;
-    char* out = destination;
-    if (value < 0) *out++ = '-';
-    while (count > 0) *out++ = reversed[--count];
-    *out = 0;
-    return length;
 }

@@ -27,6 +27,3 @@ bool ComposeProgramValue(char* value, unsigned capacity, const ProgramNaming& na
 bool OpenCommandText(char* value, unsigned capacity, const ProgramNaming& naming);
 bool ProgramIconText(char* value, unsigned capacity, const ProgramNaming& naming, int index);
 
-// Writes the decimal text of value and its NUL; returns the text's length,
-// or 0 (and writes nothing) when capacity is too small. 12 bytes always do.
-unsigned FormatDecimal(int value, char* destination, unsigned capacity);

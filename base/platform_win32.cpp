@@ -6,11 +6,8 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
-#include "installer/install_location_dialog.h"
-#include "installer/launch_as_user.h"
-#include "installer/platform.h"
-#include "installer/text.h"
-#include "registration/value_text.h"
+#include "base/platform.h"
+#include "base/text.h"
 
 // Defined here so that nothing links the import library that carries them.
 static const GUID ShellLinkClass = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -82,13 +79,18 @@ void SysGetWorkArea(WindowRect* area) {
     *area = WindowRect{rect.left, rect.top, rect.right, rect.bottom};
 }
 
-static INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return InstallLocationDialogProc(dialog, message, wParam, static_cast<ULONG_PTR>(lParam));
+// The one dialog runs at a time; its portable procedure is called from here.
+static DialogProcedure RunningProcedure;
+
+static INT_PTR CALLBACK CallDialogProcedure(HWND dialog, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+    return RunningProcedure(dialog, message, wParam, static_cast<ULONG_PTR>(lParam));
 }
 
-int SysRunDialog(PlatformHandle module, const char* name) {
+int SysRunDialog(PlatformHandle module, const char* name, DialogProcedure procedure) {
+    RunningProcedure = procedure;
     return static_cast<int>(
-        DialogBoxParamA(static_cast<HINSTANCE>(module), name, nullptr, DialogProcedure, 0));
+        DialogBoxParamA(static_cast<HINSTANCE>(module), name, nullptr, CallDialogProcedure, 0));
 }
 
 void SysEndDialog(PlatformHandle dialog, int result) { EndDialog(static_cast<HWND>(dialog), result); }
@@ -202,9 +204,9 @@ PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record) {
 
 void SysCoTaskMemFree(PlatformHandle block) { CoTaskMemFree(block); }
 
-void SysShellExecute(const char* program) {
-    if (LaunchAsUser(program)) return;
-    ShellExecuteA(nullptr, nullptr, program, "", nullptr, SW_SHOWDEFAULT);
+void SysShellExecute(PlatformHandle owner, const char* verb, const char* file,
+                     const char* parameters, const char* folder, int show) {
+    ShellExecuteA(static_cast<HWND>(owner), verb, file, parameters, folder, show);
 }
 
 void SysNotifyAssociationsChanged() {

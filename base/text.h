@@ -28,3 +28,7 @@ const char* LastPathComponent(const char* path);
 
 // Removes the two characters "3D" just before the last '.', if they are there.
 bool DropThreeDBeforeExtension(char* text);
+
+// Writes the decimal text of value and its NUL; returns the text's length,
+// or 0 (and writes nothing) when capacity is too small. 12 bytes always do.
+unsigned FormatDecimal(int value, char* destination, unsigned capacity);

@@ -1,7 +1,7 @@
 // The installer's state: static storage that lives for the whole run.
 #pragma once
-#include "installer/platform.h"
-#include "installer/text.h"
+#include "base/platform.h"
+#include "base/text.h"
 
 extern char InstallPath[TextCapacity];
 extern char ProgramFilesPath[TextCapacity];

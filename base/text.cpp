@@ -1,4 +1,4 @@
-#include "installer/text.h"
+#include "base/text.h"
 
 unsigned StringLength(const char* text) {
     unsigned length = 0;
@@ -46,4 +46,21 @@ bool DropThreeDBeforeExtension(char* text) {
     if (dot == nullptr || dot - text < 2 || dot[-2] != '3' || dot[-1] != 'D') return false;
     CopyString(dot - 2, dot + StringLength(dot) + 1, dot);
     return true;
+}
+
+unsigned FormatDecimal(int value, char* destination, unsigned capacity) {
+    char reversed[10];
+    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    unsigned count = 0;
+    do {
+        reversed[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    unsigned length = count + (value < 0 ? 1 : 0);
+    if (length + 1 > capacity) return 0;
+    char* out = destination;
+    if (value < 0) *out++ = '-';
+    while (count > 0) *out++ = reversed[--count];
+    *out = 0;
+    return length;
 }

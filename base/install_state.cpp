@@ -1,4 +1,4 @@
-#include "installer/install_state.h"
+#include "base/install_state.h"
 
 char InstallPath[TextCapacity];
 char ProgramFilesPath[TextCapacity];

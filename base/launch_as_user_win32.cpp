@@ -9,8 +9,8 @@
 #include <shldisp.h>
 #include <shlobj.h>
 
-#include "installer/launch_as_user.h"
-#include "installer/text.h"
+#include "base/platform.h"
+#include "base/text.h"
 
 static const GUID ShellWindowsClass = {0x9BA05972, 0xF6A8, 0x11CF, {0xA4, 0x42, 0x00, 0xA0, 0xC9, 0x0A, 0x8F, 0x39}};
 static const GUID ShellWindowsInterface = {0x85CB6900, 0x4D95, 0x11CF, {0x96, 0x0C, 0x00, 0x80, 0xC7, 0xF4, 0xEE, 0x85}};
@@ -27,8 +27,8 @@ struct StaticBstr {
     DWORD byteLength;
     WCHAR text[TextCapacity];
 };
-static StaticBstr ProgramText;
-static StaticBstr EmptyText;
+static StaticBstr FileText;
+static StaticBstr ParameterText;
 
 static bool MakeBstr(StaticBstr* bstr, const char* text) {
     int length = MultiByteToWideChar(CP_ACP, 0, text, -1, bstr->text, TextCapacity);
@@ -77,8 +77,8 @@ static IShellFolderViewDual* DesktopFolderView() {
     return folderView;
 }
 
-bool LaunchAsUser(const char* program) {
-    if (!MakeBstr(&ProgramText, program) || !MakeBstr(&EmptyText, "")) return false;
+bool SysShellExecuteAsUser(const char* file, const char* parameters, int show) {
+    if (!MakeBstr(&FileText, file) || !MakeBstr(&ParameterText, parameters)) return false;
     IShellFolderViewDual* folderView = DesktopFolderView();
     if (folderView == nullptr) return false;
     IDispatch* application = nullptr;
@@ -87,14 +87,15 @@ bool LaunchAsUser(const char* program) {
     if (SUCCEEDED(folderView->get_Application(&application)) && application != nullptr &&
         SUCCEEDED(application->QueryInterface(ShellDispatch2Interface,
                                               reinterpret_cast<void**>(&shell)))) {
-        VARIANT parameters, folder, verb, show;
-        parameters.vt = VT_BSTR;
-        parameters.bstrVal = EmptyText.text;
+        VARIANT parameterList, folder, verb, showCommand;
+        parameterList.vt = VT_BSTR;
+        parameterList.bstrVal = ParameterText.text;
         folder.vt = VT_EMPTY;
         verb.vt = VT_EMPTY;
-        show.vt = VT_I4;
-        show.lVal = SW_SHOWDEFAULT;
-        started = SUCCEEDED(shell->ShellExecute(ProgramText.text, parameters, folder, verb, show));
+        showCommand.vt = VT_I4;
+        showCommand.lVal = show;
+        started = SUCCEEDED(
+            shell->ShellExecute(FileText.text, parameterList, folder, verb, showCommand));
     }
     Release(shell);
     Release(application);

@@ -1,6 +1,6 @@
 // The installer's only door to the operating system. Each function is one
 // Windows call (or one COM method) with portable types; platform_win32.cpp
-// makes the real call, and the native tests link a recording fake instead.
+// makes the real call, and the native tests link a fake instead.
 // Results: a PlatformError of 0 is success, anything else the system's error
 // code (a Win32 error or an HRESULT) for the outcome message.
 #pragma once
@@ -32,6 +32,7 @@ enum : unsigned {
     MessageBoxYesNoInformation = 0x44,
     MessageBoxWarning = 0x30,  // MB_OK | MB_ICONWARNING
     AnswerYes = 6,
+    ShowDefault = 10,          // SW_SHOWDEFAULT
 };
 
 struct WindowRect { int left, top, right, bottom; };
@@ -56,7 +57,10 @@ void SysDescribeError(PlatformError error, char* text, unsigned capacity);
 // Windows and dialogs
 PlatformHandle SysLoadIcon(PlatformHandle module, unsigned id);
 void SysGetWorkArea(WindowRect* area);
-int SysRunDialog(PlatformHandle module, const char* name);
+// A dialog procedure: true when it handled the message.
+typedef bool (*DialogProcedure)(PlatformHandle dialog, unsigned message, MessageParameter wParam,
+                                MessageParameter lParam);
+int SysRunDialog(PlatformHandle module, const char* name, DialogProcedure procedure);
 void SysEndDialog(PlatformHandle dialog, int result);
 void SysGetWindowRect(PlatformHandle window, WindowRect* rect);
 void SysMoveWindow(PlatformHandle window, int x, int y, int width, int height);
@@ -85,7 +89,11 @@ enum ItemPath { ItemPathFound, ItemPathNotOnDisk, ItemPathNotAnsi, ItemPathTooLo
 ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path);
 PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record);
 void SysCoTaskMemFree(PlatformHandle block);
-void SysShellExecute(const char* program);
+// Asks the desktop shell, which runs as the signed-in user, to start a
+// program; false when there is no such shell to ask.
+bool SysShellExecuteAsUser(const char* file, const char* parameters, int show);
+void SysShellExecute(PlatformHandle owner, const char* verb, const char* file,
+                     const char* parameters, const char* folder, int show);
 void SysNotifyAssociationsChanged();
 bool SysIsWow64();
 

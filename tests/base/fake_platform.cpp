@@ -1,0 +1,249 @@
+#include "tests/base/fake_platform.h"
+
+#include <cstdio>
+
+#include "base/failure_record.h"
+#include "base/install_state.h"
+
+FakeWorld Fake;
+
+namespace {
+
+struct Rule {
+    std::string function, subject;
+    PlatformError error;
+};
+std::vector<Rule> rules;
+std::map<PlatformHandle, std::string> named;  // what each handle stands for
+std::map<PlatformHandle, ItemPath> browsed;
+std::map<PlatformHandle, PlatformHandle> linkOf;  // IPersistFile -> its IShellLinkA
+PlatformHandle const Dialog = reinterpret_cast<PlatformHandle>(0xD1A1);
+DialogProcedure procedure;
+int dialogResult;
+
+PlatformHandle NewHandle(const std::string& name) {
+    static size_t next = 0x100;
+    PlatformHandle handle = reinterpret_cast<PlatformHandle>(next++);
+    named[handle] = name;
+    return handle;
+}
+
+PlatformError Refused(const std::string& function, const std::string& subject) {
+    for (auto rule = rules.begin(); rule != rules.end(); ++rule) {
+        if (rule->function != function || subject.find(rule->subject) == std::string::npos) continue;
+        PlatformError error = rule->error;
+        rules.erase(rule);
+        return error;
+    }
+    return 0;
+}
+
+PlatformError Key(const char* function, RegistryRoot root, const char* path, PlatformHandle* key) {
+    std::string name = (root == RootClassesRoot ? "HKCR\\" : root == RootCurrentUser ? "HKCU\\" : "HKLM\\") +
+                       std::string(path);
+    if (PlatformError error = Refused(function, name)) return error;
+    *key = NewHandle(name);
+    Fake.maxOpenKeys = std::max(Fake.maxOpenKeys, ++Fake.openKeys);
+    return 0;
+}
+
+}  // namespace
+
+void ResetFake() {
+    Fake = FakeWorld();
+    rules.clear();
+    named.clear();
+    browsed.clear();
+    linkOf.clear();
+    ResetInstallState();
+    ResetFailures();
+}
+
+void Fail(const std::string& function, PlatformError error, const std::string& subject) {
+    rules.push_back({function, subject, error});
+}
+
+void Press(unsigned id) {
+    Fake.dialog.push_back([id] { procedure(Dialog, MessageCommand, id, 0); });
+}
+
+size_t EventIndex(const std::string& prefix) {
+    for (size_t i = 0; i < Fake.events.size(); i++) {
+        if (Fake.events[i].compare(0, prefix.size(), prefix) == 0) return i;
+    }
+    return std::string::npos;
+}
+
+PlatformHandle SysGetModuleHandle() { return NewHandle("module"); }
+
+PlatformError SysCreateDirectory(const char* path) {
+    if (PlatformError error = Refused("CreateDirectoryA", path)) return error;
+    if (!Fake.folders.insert(path).second) return 183;  // ERROR_ALREADY_EXISTS
+    Fake.events.push_back(std::string("folder ") + path);
+    return 0;
+}
+
+bool SysIsFolder(const char* path) { return Fake.folders.count(path) != 0; }
+
+PlatformError SysCreateFile(const char* path, PlatformHandle* file) {
+    if (PlatformError error = Refused("CreateFileA", path)) return error;
+    *file = NewHandle(path);
+    Fake.openFiles++;
+    return 0;
+}
+
+PlatformError SysWriteFile(PlatformHandle file, const void*, unsigned length, unsigned* written) {
+    PlatformError error = Refused("WriteFile", named[file]);
+    *written = error != 0 || length < Fake.shortWriteBy ? 0 : length - Fake.shortWriteBy;
+    Fake.events.push_back("file " + named[file] + " " + std::to_string(*written));
+    return error;
+}
+
+void SysCloseHandle(PlatformHandle) { Fake.openFiles--; }
+
+PlatformError SysAnsiToWide(const char* text, unsigned short* wide, unsigned capacity) {
+    if (PlatformError error = Refused("MultiByteToWideChar", text)) return error;
+    unsigned i = 0;
+    for (; text[i] != 0 && i + 1 < capacity; i++) wide[i] = static_cast<unsigned char>(text[i]);
+    wide[i] = 0;
+    return 0;
+}
+
+void SysDescribeError(PlatformError error, char* text, unsigned capacity) {
+    std::snprintf(text, capacity, "reason %u.\r\n", error);
+}
+
+PlatformHandle SysLoadIcon(PlatformHandle, unsigned id) { return NewHandle("icon " + std::to_string(id)); }
+void SysGetWorkArea(WindowRect* area) { *area = WindowRect{0, 0, 1024, 768}; }
+
+int SysRunDialog(PlatformHandle, const char* name, DialogProcedure dialogProcedure) {
+    Fake.events.push_back(std::string("dialog ") + name);
+    procedure = dialogProcedure;
+    dialogResult = -1;
+    procedure(Dialog, MessageInitDialog, 0, 0);
+    for (; dialogResult == -1 && !Fake.dialog.empty(); Fake.dialog.pop_front()) Fake.dialog.front()();
+    return dialogResult;
+}
+
+void SysEndDialog(PlatformHandle, int result) { dialogResult = result; }
+void SysGetWindowRect(PlatformHandle, WindowRect* rect) { *rect = WindowRect{82, 33, 388, 157}; }
+void SysMoveWindow(PlatformHandle, int, int, int, int) {}
+void SysSetIcon(PlatformHandle, PlatformHandle) {}
+void SysSetDlgItemText(PlatformHandle, int, const char* text) { Fake.dialogText = text; }
+
+int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style) {
+    Fake.boxes.push_back({owner == Dialog, caption, text, style});
+    Fake.events.push_back(std::string("box ") + text);
+    return (style & 0xF) == 4 ? Fake.answer : 1;  // MB_YESNO
+}
+
+PlatformError SysRegOpenKey(RegistryRoot root, const char* path, PlatformHandle* key) {
+    return Key("RegOpenKeyExA", root, path, key);
+}
+
+PlatformError SysRegCreateKey(RegistryRoot root, const char* path, PlatformHandle* key) {
+    return Key("RegCreateKeyExA", root, path, key);
+}
+
+PlatformError SysRegSetDefaultValue(PlatformHandle key, RegistryValueType type, const char* text,
+                                    unsigned byteCount) {
+    if (PlatformError error = Refused("RegSetValueExA", named[key])) return error;
+    Fake.values[named[key]] = FakeValue{type, byteCount, text};
+    Fake.events.push_back("value " + named[key]);
+    return 0;
+}
+
+PlatformError SysRegDeleteValue(PlatformHandle key, const char* name) {
+    Fake.events.push_back("deleted " + named[key] + " " + name);
+    return 0;
+}
+
+void SysRegCloseKey(PlatformHandle) { Fake.openKeys--; }
+void SysCoInitialize() { Fake.com++; }
+void SysCoUninitialize() { Fake.com--; }
+
+PlatformError SysGetShellAllocator(PlatformHandle* allocator) {
+    if (PlatformError error = Refused("SHGetMalloc", "")) return error;
+    *allocator = NewHandle("allocator");
+    Fake.liveObjects++;
+    return 0;
+}
+
+void SysAllocatorFree(PlatformHandle, PlatformHandle) { Fake.liveLists--; }
+void SysAllocatorRelease(PlatformHandle) { Fake.liveObjects--; }
+
+PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* itemList) {
+    bool programFiles = folder == FolderProgramFiles;
+    if (PlatformError error = Refused("SHGetSpecialFolderLocation", programFiles ? "PROGRAM_FILES" : "PROGRAMS")) {
+        return error;
+    }
+    *itemList = NewHandle(programFiles ? Fake.programFiles : Fake.programs);
+    Fake.liveLists++;
+    return 0;
+}
+
+ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path) {
+    ItemPath kind = named[itemList].empty() ? ItemPathNotOnDisk : browsed.count(itemList) ? browsed[itemList] : ItemPathFound;
+    path[0] = 0;
+    if (kind == ItemPathFound) std::snprintf(path, TextCapacity, "%s", named[itemList].c_str());
+    return kind;
+}
+
+PlatformHandle SysBrowseForFolder(const FolderBrowserRecord*) {
+    if (Fake.browse.empty()) return nullptr;  // cancelled
+    PlatformHandle list = NewHandle(Fake.browse.front().second);
+    browsed[list] = Fake.browse.front().first;
+    Fake.browse.pop_front();
+    Fake.liveLists++;
+    return list;
+}
+
+void SysCoTaskMemFree(PlatformHandle) { Fake.liveLists--; }
+
+bool SysShellExecuteAsUser(const char* file, const char* parameters, int show) {
+    if (Fake.desktopShell) {
+        Fake.launches.push_back(std::string("as user ") + file + "|" + parameters + "|" + std::to_string(show));
+    }
+    return Fake.desktopShell;
+}
+
+void SysShellExecute(PlatformHandle owner, const char* verb, const char* file,
+                     const char* parameters, const char* folder, int show) {
+    auto text = [](const char* p) { return std::string(p ? p : "(null)") + "|"; };
+    Fake.launches.push_back("ShellExecuteA " + text(owner ? "window" : nullptr) + text(verb) + text(file) +
+                            text(parameters) + text(folder) + std::to_string(show));
+}
+
+void SysNotifyAssociationsChanged() { Fake.events.push_back("notify"); }
+bool SysIsWow64() { return Fake.wow64; }
+
+PlatformError SysCreateShellLink(PlatformHandle* link) {
+    if (PlatformError error = Refused("CoCreateInstance", "")) return error;
+    *link = NewHandle("");
+    Fake.liveObjects++;
+    return 0;
+}
+
+PlatformError SysQueryPersistFile(PlatformHandle link, PlatformHandle* persistFile) {
+    if (PlatformError error = Refused("QueryInterface", "")) return error;
+    *persistFile = NewHandle("");
+    linkOf[*persistFile] = link;
+    Fake.liveObjects++;
+    return 0;
+}
+
+PlatformError SysShellLinkSetPath(PlatformHandle link, const char* target) {
+    named[link] = target;
+    return Refused("SetPath", target);
+}
+
+PlatformError SysPersistFileSave(PlatformHandle persistFile, const unsigned short* widePath) {
+    std::string path;
+    for (const unsigned short* p = widePath; *p != 0; p++) path += static_cast<char>(*p);
+    if (PlatformError error = Refused("Save", path)) return error;
+    Fake.links[path] = named[linkOf[persistFile]];
+    Fake.events.push_back("link " + path);
+    return 0;
+}
+
+void SysRelease(PlatformHandle) { Fake.liveObjects--; }

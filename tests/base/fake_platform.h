@@ -1,0 +1,52 @@
+// A fake of the door to Windows: a small machine with folders and keys, and
+// a user who presses what the test says. It records what a run leaves, not
+// which calls it made, and can make any call fail.
+#pragma once
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/platform.h"
+
+struct FakeValue {
+    unsigned type, byteCount;
+    std::string text;
+};
+
+struct FakeBox {
+    bool owned;  // by the dialog rather than by no window
+    std::string caption, text;
+    unsigned style;
+};
+
+struct FakeWorld {
+    // The machine and its user, before the run.
+    std::string programFiles = "C:\\Program Files";  // "" when the shell cannot say
+    std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+    bool wow64 = false, desktopShell = true;
+    std::set<std::string> folders;
+    unsigned shortWriteBy = 0;                            // bytes every write leaves out
+    std::deque<std::function<void()>> dialog;             // steps once the dialog is open
+    std::deque<std::pair<ItemPath, std::string>> browse;  // each Browse's pick
+    int answer = 7;                                       // IDNO
+    // What the run left.
+    std::vector<std::string> events;  // "folder P", "file P N", "link P", "value K"... in order
+    std::map<std::string, FakeValue> values;  // "HKLM\\path"
+    std::map<std::string, std::string> links;  // shortcut -> target
+    std::vector<FakeBox> boxes;
+    std::vector<std::string> launches;
+    std::string dialogText;
+    int openKeys = 0, maxOpenKeys = 0, openFiles = 0, liveObjects = 0, liveLists = 0, com = 0;
+};
+
+extern FakeWorld Fake;
+
+void ResetFake();  // a new machine and a new installer state
+// The next call of `function` whose subject (a path, a key) contains
+// `subject` fails with `error`.
+void Fail(const std::string& function, PlatformError error, const std::string& subject = "");
+void Press(unsigned id);                       // a button of the dialog
+size_t EventIndex(const std::string& prefix);  // the first event starting so, or npos

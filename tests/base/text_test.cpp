@@ -1,0 +1,53 @@
+// Bounded text: whatever does not fit is refused whole, never cut.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "base/text.h"
+
+TEST(BoundedText, FillsToTheLastByteAndRefusesOneMore) {
+    char buffer[8] = "abc";
+    EXPECT_TRUE(AppendText(buffer, "defg"));  // 7 characters and the NUL
+    EXPECT_STREQ(buffer, "abcdefg");
+    EXPECT_FALSE(AppendText(buffer, "h"));
+    EXPECT_STREQ(buffer, "abcdefg");
+    EXPECT_FALSE(SetText(buffer, "12345678"));
+    EXPECT_STREQ(buffer, "abcdefg");
+    char small[6];
+    EXPECT_EQ(CopyString(small, small + sizeof small, "hello"), small + 5);
+    EXPECT_EQ(CopyString(small, small + sizeof small, "hello!"), nullptr);
+    EXPECT_STREQ(small, "");
+    EXPECT_EQ(CopyString(small, small, "x"), nullptr);  // no room at all: nothing written
+}
+
+TEST(BoundedText, PathPieces) {
+    const char* const components[][2] = {{"C:\\Program Files\\Quorrelin", "Quorrelin"},
+                                         {"D:\\Tools\\Paint", "Paint"},
+                                         {"C:\\", ""},  // a drive root has no name of its own
+                                         {"NoSlash", "NoSlash"}};
+    for (auto& row : components) EXPECT_STREQ(LastPathComponent(row[0]), row[1]);
+    const char* const threeD[][2] = {
+        {"C:\\Group 3D\\Tessellograph3D.lnk", "C:\\Group 3D\\Tessellograph.lnk"},
+        {"C:\\Group 3D\\Tessellograph.lnk", nullptr},
+        {"C:\\v3D.x\\Engine.exe", nullptr},
+        {"3D", nullptr}};
+    for (auto& row : threeD) {
+        std::string text = row[0];
+        EXPECT_EQ(DropThreeDBeforeExtension(&text[0]), row[1] != nullptr) << row[0];
+        EXPECT_STREQ(text.c_str(), row[1] ? row[1] : row[0]);
+    }
+}
+
+TEST(BoundedText, DecimalNumbers) {
+    const std::pair<int, const char*> numbers[] = {
+        {0, "0"}, {27, "27"}, {-5, "-5"}, {INT_MAX, "2147483647"}, {INT_MIN, "-2147483648"}};
+    for (auto& row : numbers) {
+        char digits[12];
+        EXPECT_EQ(FormatDecimal(row.first, digits, sizeof digits), std::string(row.second).size());
+        EXPECT_STREQ(digits, row.second);
+    }
+    char small[3] = {'x', 'x', 'x'};
+    EXPECT_EQ(FormatDecimal(-10, small, sizeof small), 0u);  // "-10" needs 4 bytes
+    EXPECT_EQ(small[0], 'x');
+}

@@ -1,0 +1,185 @@
+// Whole runs against the fake machine: what an install leaves, in the order
+// a user or Windows could notice, and how every failure is reported. What
+// Wine shows for real (texts, values, shortcuts) is checked there instead.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "deploy/payload.h"
+#include "installer/install_location_dialog.h"
+#include "installer/run_installer.h"
+#include "tests/base/fake_platform.h"
+
+namespace {
+
+const std::string Folder = "C:\\Program Files\\Quorrelin";
+const std::string Group = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quorrelin";
+const std::string Failed = "Tessellograph was not completely installed!!!\r\n";
+
+ExitCode Install(int answer = 7) {
+    Press(ControlOk);
+    Fake.answer = answer;
+    return RunInstaller();
+}
+
+void ExpectNothingLeftOpen() {
+    EXPECT_EQ(Fake.openFiles, 0);
+    EXPECT_EQ(Fake.openKeys, 0);
+    EXPECT_LE(Fake.maxOpenKeys, 1);  // one key at a time
+    EXPECT_EQ(Fake.liveObjects, 0);
+    EXPECT_EQ(Fake.liveLists, 0);
+    EXPECT_EQ(Fake.com, 0);
+}
+
+class InstallRun : public ::testing::Test {
+protected:
+    void SetUp() override { ResetFake(); }
+};
+
+TEST_F(InstallRun, StagesInTheirOrderWithEveryValueCountingItsNul) {
+    ASSERT_EQ(Install(), ExitInstalled);
+    // The settings reset comes before the dialog; the main shortcut is saved
+    // before its target exists; the association notice follows the last value.
+    const std::string order[] = {
+        "deleted HKCU\\Software\\Quorrelin\\Tessellograph Data",
+        "deleted HKCU\\Software\\Quorrelin\\Tessellograph Sweep",
+        "dialog TPFI000",
+        "folder " + Folder,
+        "file " + Folder + "\\Brick.tpf " + std::to_string(GetPayload(SampleDocument).length),
+        "folder " + Group,
+        "value HKLM\\SOFTWARE\\Classes\\Quorrelin.Tessellograph3D\\CurVer",
+        "value HKLM\\SOFTWARE\\Classes\\Quorrelin.Tessellograph3D.1",
+        "file " + Folder + "\\Tessellograph3D.exe " + std::to_string(GetPayload(EngineProgram).length),
+        "link " + Group + "\\Tessellograph3D.lnk",
+        "link " + Group + "\\Tessellograph.lnk",
+        "file " + Folder + "\\Tessellograph.exe " + std::to_string(GetPayload(MainProgram).length),
+        "value HKLM\\SOFTWARE\\Classes\\Quorrelin.Tessellograph\\CurVer",
+        "value HKLM\\SOFTWARE\\Classes\\Quorrelin.Tessellograph.1",
+        "value HKLM\\SOFTWARE\\Classes\\Quorrelin.Tessellograph.bmp",
+        "value HKLM\\SOFTWARE\\Classes\\Quorrelin.Tessellograph.ico",
+        "value HKCR\\.tpf",
+        "value HKCR\\tpffile",
+        "notify",
+        "box Tessellograph is installed!!!",
+    };
+    for (size_t i = 1; i < sizeof order / sizeof order[0]; i++) {
+        ASSERT_NE(EventIndex(order[i]), std::string::npos) << order[i];
+        EXPECT_LT(EventIndex(order[i - 1]), EventIndex(order[i])) << order[i];
+    }
+    EXPECT_EQ(Fake.events[EventIndex("notify") - 1], "value HKCR\\tpffile");
+    EXPECT_EQ(Fake.events.size(), 3 + 2 + 3 + 2 + 43 + 1 + 1u);  // each thing once
+    EXPECT_EQ(Fake.values.size(), 43u);
+    // Wine stores a NUL of its own, so only here does the count show.
+    for (auto& value : Fake.values) EXPECT_EQ(value.second.byteCount, value.second.text.size() + 1);
+    EXPECT_EQ(Fake.boxes[0].style, 0x44u);
+    EXPECT_TRUE(Fake.launches.empty());  // the answer was No
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(InstallRun, YesStartsTheEditorThroughTheDesktopOrElseDirectly) {
+    ASSERT_EQ(Install(6), ExitInstalled);
+    EXPECT_EQ(Fake.launches, std::vector<std::string>{"as user " + Folder + "\\Tessellograph.exe||10"});
+    ResetFake();
+    Fake.desktopShell = false;
+    ASSERT_EQ(Install(6), ExitInstalled);
+    EXPECT_EQ(Fake.launches, std::vector<std::string>{
+        "ShellExecuteA (null)|(null)|" + Folder + "\\Tessellograph.exe||(null)|10"});
+}
+
+// Each failure: every later stage still runs, the box names the first
+// failure with the system's reason, nothing is offered and nothing leaks.
+TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
+    const struct {
+        const char* function;
+        const char* subject;
+        PlatformError error;
+        std::string named;
+    } faults[] = {
+        {"CreateDirectoryA", "Quorrelin", 3, Folder},
+        {"CreateFileA", "Tessellograph.exe", 32, Folder + "\\Tessellograph.exe"},
+        {"WriteFile", "Brick", 112, Folder + "\\Brick.tpf"},
+        {"SHGetSpecialFolderLocation", "PROGRAMS", 0x80004005u, "the all-users Programs folder"},
+        {"CreateDirectoryA", "Programs", 5, Group},
+        {"MultiByteToWideChar", "", 1113, Group + "\\Tessellograph3D.lnk"},
+        {"CoCreateInstance", "", 0x80040154u, Group + "\\Tessellograph3D.lnk"},
+        {"QueryInterface", "", 0x80004002u, Group + "\\Tessellograph3D.lnk"},
+        {"SetPath", "", 0x80070057u, Group + "\\Tessellograph3D.lnk"},
+        {"Save", "", 0x80070005u, Group + "\\Tessellograph3D.lnk"},
+        {"RegCreateKeyExA", "HKLM", 5, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Quorrelin.Tessellograph3D\\CurVer"},
+        {"RegOpenKeyExA", "HKLM", 2, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Quorrelin.Tessellograph3D"},
+        {"RegSetValueExA", "bmp\\shell", 1021,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Quorrelin.Tessellograph.bmp\\shell\\open\\command"},
+        {"RegCreateKeyExA", "HKCR\\.tpf", 5, "HKEY_CLASSES_ROOT\\.tpf"},
+    };
+    for (auto& fault : faults) {
+        ResetFake();
+        Fail(fault.function, fault.error, fault.subject);
+        EXPECT_EQ(Install(6), ExitInstallFailed) << fault.function;
+        ASSERT_EQ(Fake.boxes.size(), 1u);
+        EXPECT_EQ(Fake.boxes[0].text, Failed + fault.named + ": reason " + std::to_string(fault.error) + ".");
+        EXPECT_EQ(Fake.boxes[0].style, 0x30u);
+        EXPECT_TRUE(Fake.launches.empty()) << fault.function;
+        EXPECT_EQ(Fake.values.count("HKCR\\tpffile"), 1u) << fault.function;
+        EXPECT_NE(EventIndex("notify"), std::string::npos);
+        ExpectNothingLeftOpen();
+    }
+    ResetFake();
+    Fail("CoCreateInstance", 0x80040154u);  // a missing link object costs that shortcut only
+    Install();
+    EXPECT_EQ(Fake.links, (std::map<std::string, std::string>{
+                              {Group + "\\Tessellograph.lnk", Folder + "\\Tessellograph.exe"}}));
+    ResetFake();
+    Fake.shortWriteBy = 1;  // Brick.tpf is empty: the engine is the first short file
+    EXPECT_EQ(Install(), ExitInstallFailed);
+    EXPECT_EQ(Fake.boxes[0].text, Failed + Folder + "\\Tessellograph3D.exe: reason 29.");
+}
+
+TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {
+    Fail("SHGetMalloc", 0x80004005u);
+    EXPECT_EQ(Install(), ExitNothingInstalled);  // silently: no dialog, no box
+    EXPECT_EQ(EventIndex("dialog"), std::string::npos);
+    EXPECT_TRUE(Fake.boxes.empty());
+    EXPECT_EQ(Fake.com, 0);
+    // No Program Files folder: an empty dialog, OK asks for a folder, and the
+    // values name the chosen one in full. A path past the shell's buffer is
+    // refused like one past the system's limit.
+    ResetFake();
+    Fail("SHGetSpecialFolderLocation", 0x80004005u, "PROGRAM_FILES");
+    Press(ControlOk);
+    Fake.browse = {{ItemPathTooLong, "C:\\" + std::string(1100, 'y')}, {ItemPathFound, "D:\\Apps"}};
+    Press(ControlBrowse);
+    Press(ControlBrowse);
+    EXPECT_EQ(Install(), ExitInstalled);
+    EXPECT_EQ(Fake.boxes[0].text, "Choose a folder to install Tessellograph in with Browse.");
+    EXPECT_NE(Fake.boxes[1].text.find("too long"), std::string::npos);
+    EXPECT_TRUE(Fake.boxes[1].owned);
+    EXPECT_EQ(Fake.values["HKCR\\tpffile\\shell\\open\\command"].text, "\"D:\\Apps\\Tessellograph.exe\" \"%1\"");
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(InstallRun, DriveRootPutsTheShortcutsInProgramsItself) {
+    Fake.folders.insert(Fake.programs + "\\");
+    Fake.browse.push_back({ItemPathFound, "C:\\"});
+    Press(ControlBrowse);
+    EXPECT_EQ(Install(), ExitInstalled);  // the group exists already; file paths double the "\"
+    EXPECT_EQ(Fake.links[Fake.programs + "\\\\Tessellograph3D.lnk"], "C:\\\\Tessellograph3D.exe");
+}
+
+TEST(Centring, HalvesTheSpareRoomAndKeepsALargeWindowInReach) {
+    const struct {
+        WindowRect window, work;
+        int x, y;
+    } rows[] = {
+        {{10, 20, 316, 145}, {0, 0, 1024, 768}, 359, 321},           // odd room rounds down
+        {{0, 0, 306, 124}, {-1280, 40, 0, 1064}, -1280 + 487, 490},  // left of the primary
+        {{0, 0, 900, 700}, {100, 50, 740, 530}, 100, 50},             // larger than the work area
+    };
+    for (auto& row : rows) {
+        int x = 0, y = 0;
+        CentreInWorkArea(row.window, row.work, &x, &y);
+        EXPECT_EQ(x, row.x);
+        EXPECT_EQ(y, row.y);
+    }
+}
+
+}  // namespace
