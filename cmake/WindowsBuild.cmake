@@ -58,6 +58,10 @@ target_link_options(TessellographInstall PRIVATE
 set_target_properties(TessellographInstall PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# Presses OK and No for tools/run-installer when there is no display.
+add_executable(TessellographHeadlessUser ${PROJECT_SOURCE_DIR}/tools/headless_user.cpp)
+target_link_options(TessellographHeadlessUser PRIVATE -static)
+
 if(EXISTS ${PROJECT_SOURCE_DIR}/tests/wine/CMakeLists.txt)
     add_subdirectory(tests/wine)
 endif()

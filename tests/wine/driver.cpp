@@ -1,0 +1,289 @@
+// Plays a scenario under Wine as a user would: prepares the machine, starts
+// the installer, operates its dialog, the folder browser and the message
+// boxes by window messages, and prints what it saw as "name: value" lines
+// for scenario.py, which also checks what the run left in the prefix.
+//   TessellographTestDriver.exe INSTALLER STEP...
+// In paths, %uXXXX stands for a character the ANSI code page may lack.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char DialogCaption[] = "Install Tessellograph at";
+const int EditId = 3072, BrowseId = 3073;
+PROCESS_INFORMATION installer;
+HWND dialog;
+
+void Print(const char* name, const std::string& value) {
+    std::string shown;
+    for (char c : value) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    printf("%s: %s\n", name, shown.c_str());
+}
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide;
+    for (size_t i = 0; i < text.size(); i++) {
+        bool escaped = text.compare(i, 2, "%u") == 0 && i + 6 <= text.size();
+        wide += escaped ? static_cast<wchar_t>(strtoul(text.substr(i + 2, 4).c_str(), nullptr, 16))
+                        : static_cast<wchar_t>(static_cast<unsigned char>(text[i]));
+        i += escaped ? 5 : 0;
+    }
+    return wide;
+}
+
+std::string Text(HWND window) {
+    char text[2048] = "";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        10000, &length);
+    return std::string(text, length);
+}
+
+struct Search {
+    const char* caption;
+    HWND except, found;
+};
+
+BOOL CALLBACK Consider(HWND window, LPARAM parameter) {
+    Search* search = reinterpret_cast<Search*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != installer.dwProcessId || window == search->except || !IsWindowVisible(window) ||
+        Text(window) != search->caption) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// A visible top-level window of the installer captioned so, other than `except`.
+HWND WaitForWindow(const char* caption, HWND except, DWORD timeoutMs = 20000) {
+    Search search = {caption, except, nullptr};
+    for (DWORD start = GetTickCount(); GetTickCount() - start <= timeoutMs; Sleep(50)) {
+        EnumWindows(Consider, reinterpret_cast<LPARAM>(&search));
+        if (search.found) WaitForInputIdle(installer.hProcess, 5000);
+        if (search.found || WaitForSingleObject(installer.hProcess, 0) == WAIT_OBJECT_0) break;
+    }
+    return search.found;
+}
+
+void Click(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+void WaitGone(HWND window) {
+    for (DWORD start = GetTickCount(); IsWindow(window) && GetTickCount() - start < 10000;) Sleep(20);
+}
+
+// A message box: its text, and its visible buttons.
+std::string DescribeBox(HWND box) {
+    std::string described = Text(GetDlgItem(box, 0xFFFF)) + " |";
+    const std::pair<int, const char*> buttons[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
+    for (auto& button : buttons) {
+        if (IsWindowVisible(GetDlgItem(box, button.first))) described += std::string(" ") + button.second;
+    }
+    return described;
+}
+
+// The installer's module of that name: its address, and where it was loaded from.
+DWORD ModuleOf(const char* module, std::string* path = nullptr) {
+    HMODULE modules[256];
+    DWORD needed = 0;
+    EnumProcessModules(installer.hProcess, modules, sizeof modules, &needed);
+    for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 256; i++) {
+        char name[MAX_PATH] = "";
+        GetModuleFileNameExA(installer.hProcess, modules[i], name, sizeof name);
+        if (lstrcmpiA(strrchr(name, '\\') + 1, module) != 0) continue;
+        if (path) *path = name;
+        return reinterpret_cast<DWORD>(modules[i]);
+    }
+    return 0;
+}
+
+// Calls a function of the installer's process in a thread of it, for what
+// only it can tell: Wine answers WM_GETICON with 0 across processes.
+DWORD RemoteCall(const char* module, const char* function, std::vector<DWORD> arguments) {
+    HMODULE local = LoadLibraryA(module);
+    DWORD address = ModuleOf(module) + reinterpret_cast<DWORD>(GetProcAddress(local, function)) -
+                    reinterpret_cast<DWORD>(local);
+    std::vector<unsigned char> code;
+    auto put = [&](unsigned char opcode, DWORD value) {
+        code.push_back(opcode);
+        for (int i = 0; i < 4; i++) code.push_back(static_cast<unsigned char>(value >> 8 * i));
+    };
+    for (size_t i = arguments.size(); i-- > 0;) put(0x68, arguments[i]);  // push
+    put(0xB8, address);                                                   // mov eax, function
+    code.insert(code.end(), {0xFF, 0xD0, 0xC2, 0x04, 0x00});              // call eax; ret 4
+    void* remote = VirtualAllocEx(installer.hProcess, nullptr, code.size(), MEM_COMMIT, PAGE_EXECUTE_READWRITE);
+    WriteProcessMemory(installer.hProcess, remote, code.data(), code.size(), nullptr);
+    HANDLE thread = CreateRemoteThread(installer.hProcess, nullptr, 0,
+                                       reinterpret_cast<LPTHREAD_START_ROUTINE>(remote), nullptr, 0, nullptr);
+    DWORD result = 0;
+    if (thread && WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0) GetExitCodeThread(thread, &result);
+    if (thread) CloseHandle(thread);
+    return result;
+}
+
+void Start(const std::string& exe) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    dialog = nullptr;
+    if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &installer) ||
+        !(dialog = WaitForWindow(DialogCaption, nullptr))) {
+        return Print("dialog", "none");
+    }
+    Print("dialog", Text(GetDlgItem(dialog, EditId)));
+    RECT work, rect;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(dialog, &rect);
+    bool centred = rect.left == work.left + (work.right - work.left - (rect.right - rect.left)) / 2 &&
+                   rect.top == work.top + (work.bottom - work.top - (rect.bottom - rect.top)) / 2;
+    Print("placed", centred ? "centred" : "elsewhere");
+    DWORD icon = RemoteCall("user32.dll", "LoadIconA", {RemoteCall("kernel32.dll", "GetModuleHandleA", {0}), 500});
+    DWORD big = RemoteCall("user32.dll", "SendMessageA", {reinterpret_cast<DWORD>(dialog), WM_GETICON, ICON_BIG, 0});
+    Print("big icon", icon != 0 && big == icon ? "icon 500" : "other");
+}
+
+// Sends a folder-browser message whose argument must live in the installer.
+void SendRemote(HWND browser, UINT message, WPARAM wParam, const void* bytes, size_t size) {
+    void* remote = VirtualAllocEx(installer.hProcess, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    WriteProcessMemory(installer.hProcess, remote, bytes, size, nullptr);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(browser, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 10000, &result);
+    VirtualFreeEx(installer.hProcess, remote, 0, MEM_RELEASE);
+}
+
+// Browse, select in the folder browser by "path", "wide" (a UTF-16 path) or
+// "item" (a special folder's number), then press the browser's `button`.
+void Browse(const std::string& how, const std::string& what, int button) {
+    Click(dialog, BrowseId);
+    HWND browser = WaitForWindow("Browse for Folder", dialog);
+    HWND tree = FindWindowExA(browser, nullptr, "SysTreeView32", nullptr);
+    if (!tree) return Print("browser", "none");
+    // The browser selects its root as it opens, undoing any earlier
+    // selection; one sent after that shows as a new caret.
+    DWORD_PTR root = 0, now = 0;
+    for (DWORD start = GetTickCount(); !root && GetTickCount() - start < 10000; Sleep(20))
+        SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, 5000, &root);
+    LPITEMIDLIST item = nullptr;
+    if (how == "item") SHGetSpecialFolderLocation(nullptr, atoi(what.c_str()), &item);
+    std::wstring wide = Wide(what);
+    for (DWORD start = GetTickCount(); (now == root || !now) && GetTickCount() - start < 10000; Sleep(100)) {
+        if (how == "path") SendRemote(browser, BFFM_SETSELECTIONA, TRUE, what.c_str(), what.size() + 1);
+        if (how == "wide") SendRemote(browser, BFFM_SETSELECTIONW, TRUE, wide.c_str(), 2 * wide.size() + 2);
+        if (how == "item") SendRemote(browser, BFFM_SETSELECTIONA, FALSE, item, ILGetSize(item));
+        SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, 5000, &now);
+    }
+    CoTaskMemFree(item);
+    // Posted: a browser that keeps OK disabled for a virtual folder takes it too.
+    Click(browser, button);
+    WaitGone(browser);
+    // The reply comes once the installer is back in a message loop: its
+    // dialog's, or that of a box refusing the folder, which then exists.
+    std::string edit = Text(GetDlgItem(dialog, EditId));
+    if (HWND box = WaitForWindow(DialogCaption, dialog, 0)) {
+        Print("refused", DescribeBox(box) + (GetWindow(box, GW_OWNER) == dialog ? " | owned" : ""));
+        Click(box, IDOK);
+        WaitGone(box);
+    }
+    Print("edit", edit);
+}
+
+// The outcome box: what it says, the answer, the exit, and on Yes the editor.
+void Answer(const std::string& answer) {
+    HWND box = WaitForWindow("TessellographInstall", nullptr, 60000);
+    if (!box) return Print("box", "none");
+    Print("box", DescribeBox(box));
+    Click(box, answer == "yes" ? IDYES : answer == "no" ? IDNO : IDOK);
+    DWORD code = STILL_ACTIVE;
+    WaitForSingleObject(installer.hProcess, 30000);
+    GetExitCodeProcess(installer.hProcess, &code);
+    Print("exit", std::to_string(code));
+    HWND editor = nullptr;
+    for (DWORD start = GetTickCount(); answer == "yes" && !editor && GetTickCount() - start < 20000; Sleep(50))
+        editor = FindWindowA("TessellographStandIn", nullptr);
+    if (!editor) return;  // nothing else may run: scenario.py waits for every program to end
+    DWORD id = 0;
+    GetWindowThreadProcessId(editor, &id);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, id);
+    char image[MAX_PATH] = "";
+    GetModuleFileNameExA(process, nullptr, image, sizeof image);
+    Print("editor", Text(editor) + " | " + image);
+    PostMessageA(editor, WM_CLOSE, 0, 0);
+    WaitForSingleObject(process, 10000);
+}
+
+void MakeFolders(const std::wstring& path) {
+    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+    CreateDirectoryW(path.c_str(), nullptr);
+}
+
+// "key" is HKCU\..., HKCR\... or HKLM\...; "stale" opens the key, as creating
+// it again without a class would clear its class under Wine.
+void SetRegistry(const std::string& verb, std::string key, const std::string& name, const std::string& value) {
+    HKEY root = key[2] == 'C' && key[3] == 'U' ? HKEY_CURRENT_USER : key[3] == 'R' ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
+    HKEY opened = nullptr;
+    if (verb == "stale") RegOpenKeyExA(root, key.substr(5).c_str(), 0, KEY_ALL_ACCESS, &opened);
+    else RegCreateKeyExA(root, key.substr(5).c_str(), 0, nullptr, verb == "volatile" ? REG_OPTION_VOLATILE : 0,
+                         KEY_ALL_ACCESS, nullptr, &opened, nullptr);
+    if (verb == "reg") RegSetValueExA(opened, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), value.size() + 1);
+    if (verb == "stale") RegSetValueExA(opened, "", 0, REG_BINARY, reinterpret_cast<const BYTE*>("stale"), 5);
+    RegCloseKey(opened);
+}
+
+// One step: "verb" or "verb=argument", an argument's parts split by "|".
+void Step(const std::string& step, const std::string& installerExe) {
+    std::string verb = step.substr(0, step.find('=')), argument = step.substr(verb.size() + (verb != step));
+    std::vector<std::string> part(1);
+    for (char c : argument) c == '|' ? part.push_back("") : void(part.back() += c);
+    part.resize(3);
+    if (verb == "mkdir") MakeFolders(Wide(argument));
+    if (verb == "file") {  // a file in the way, holding part 1
+        HANDLE file = CreateFileA(part[0].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, part[1].c_str(), part[1].size(), &written, nullptr);
+        CloseHandle(file);
+    }
+    if (verb == "hold") CreateFileA(argument.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (verb == "rmdir") {  // the folder and its parents
+        for (std::string path = argument; path.size() > 3; path.resize(path.rfind('\\'))) RemoveDirectoryA(path.c_str());
+    }
+    if (verb == "copy") CopyFileA(part[0] == "installer" ? installerExe.c_str() : part[0].c_str(), part[1].c_str(), FALSE);
+    if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, part[0], part[1], part[2]);
+    if (verb == "start") Start(argument.empty() ? installerExe : argument);
+    if (!dialog) return;
+    if (verb == "notify") {
+        // Commands that carry a notification code are no commands: each
+        // returns at once, where a Browse taken for one would not.
+        bool handled = true;
+        for (int id : {IDOK, IDCANCEL, BrowseId, EditId}) {
+            DWORD_PTR result = 0;
+            handled = handled && SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(id, id == EditId ? EN_CHANGE : 1),
+                                                     0, SMTO_ABORTIFHUNG, 3000, &result);
+        }
+        Print("notified", handled ? "handled" : "blocked");
+    }
+    if (verb == "browse") Browse(part[0], part[1], IDOK);
+    if (verb == "browse-cancel") Browse("path", argument, IDCANCEL);
+    if (verb == "ok" || verb == "cancel") Click(dialog, verb == "ok" ? IDOK : IDCANCEL);
+    if (verb == "close") PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (verb == "answer") Answer(argument);
+    if (verb == "module") {  // where the installer loaded a DLL from
+        std::string path;
+        ModuleOf(argument.c_str(), &path);
+        Print(argument.c_str(), path);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    for (int i = 2; i < argc; i++) Step(argv[i], argv[1]);
+    return 0;
+}

@@ -1,0 +1,230 @@
+#!/usr/bin/env python3
+"""Plays one scenario of the installer under Wine, then checks from the Linux
+side what it left: files byte for byte, the registry values with their types
+and key classes, the shortcuts as lnkinfo reads them, and what the driver saw.
+
+    scenario.py win32|win64 SCENARIO|prepare WINDOWS_BUILD_DIR
+    scenario.py list
+
+Each scenario runs in its own copy of a pristine prefix (tools/wine_prefix.py),
+kept beside the build or in $TESSELLOGRAPH_WINE_PREFIXES.
+"""
+import os
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
+from wine_prefix import Prefix  # noqa: E402
+PROGRAMS = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
+SUCCESS = r"box: Tessellograph is installed!!!\r\nWould you like to run Tessellograph now? | Yes No"
+NOT_INSTALLED = "box: Tessellograph was not installed!!! | OK"
+SETTINGS = r"HKCU\Software\Quorrelin\Tessellograph"
+# The longest folder whose files stay within 259 characters, and one longer.
+LONGEST = r"C:\Long" + "\\" + "a" * 60 + "\\" + "b" * 60 + "\\" + "x" * 109
+TOO_LONG = LONGEST[:-109] + "y" * 110
+PAYLOADS = ("Brick.tpf", "Tessellograph3D.exe", "Tessellograph.exe")
+
+
+def refused(why):
+    return rf"refused: {why}\r\nChoose {{}} to install Tessellograph in. | OK | owned"
+
+
+def scenarios(pf):
+    """What each scenario does and expects. `pf` is Program Files as the 32-bit
+    installer sees it. `installed`: a folder holding a complete install, with
+    the 43 values naming it and its group with both shortcuts; `values` and
+    `links` check those alone; `payloads` are files holding their payload,
+    `kept` files that must keep what they held, `absent` paths that must not be."""
+    default = pf + r"\Quorrelin"
+    settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
+    group = (PROGRAMS + r"\Quorrelin", default)
+    failed = lambda what, reason: rf"box: Tessellograph was not completely installed!!!\r\n{what}: {reason} | OK"
+    return {
+        "default": dict(
+            steps=settings + ["start", "notify", r"browse-cancel=C:\windows", "ok", "answer=yes"],
+            expect=[f"dialog: {default}", "placed: centred", "big icon: icon 500", "notified: handled",
+                    f"edit: {default}", SUCCESS, "exit: 0",
+                    rf"editor: Tessellograph - (no document) | {default}\Tessellograph.exe"],
+            installed=default, settings=["Keep"]),
+        "reinstall": dict(  # over spoilt files and shortcuts and stale values; no settings key
+            steps=["start", "ok", "answer=no"],
+            spoil={default + r"\Brick.tpf": b"j" * 300000, default + r"\Tessellograph3D.exe": b"j" * 300000,
+                   default + r"\Tessellograph.exe": b"", group[0] + r"\Tessellograph.lnk": b"\xa5" * 300},
+            then=[f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"],
+            expect=[SUCCESS, "exit: 0", SUCCESS, "exit: 0"], installed=default, settings=None),
+        "browse": dict(  # the last folder chosen wins, taken as it is
+            steps=[r"mkdir=C:\Tools\Paint", r"mkdir=C:\Tools\Brush", "start", r"browse=path|C:\Tools\Paint",
+                   r"browse=path|C:\Tools\Brush", "ok", "answer=no"],
+            expect=[r"edit: C:\Tools\Paint", r"edit: C:\Tools\Brush", SUCCESS, "exit: 0"], installed=r"C:\Tools\Brush",
+            absent=[r"C:\Tools\Paint\Tessellograph.exe", r"C:\Tools\Brush\Quorrelin", default]),
+        "cancel": dict(steps=settings + ["start", "cancel", "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"],
+                       settings=["Keep"], absent=[default, group[0]], values=None),
+        "close": dict(steps=settings + ["start", "close", "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"],
+                      settings=["Keep"], absent=[default, group[0]], values=None),
+        "parent_missing": dict(
+            steps=[r"mkdir=C:\Deep\Nested", "start", r"browse=path|C:\Deep\Nested", r"rmdir=C:\Deep\Nested", "ok",
+                   "answer=ok"],
+            expect=[failed(r"C:\Deep\Nested", "Path not found."), "exit: 2"], absent=[r"C:\Deep"],
+            values=r"C:\Deep\Nested", links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
+        "file_held_open": dict(
+            steps=[f"mkdir={default}", rf"file={default}\Tessellograph.exe|held", rf"hold={default}\Tessellograph.exe",
+                   "start", "ok", "answer=ok"],
+            expect=[failed(default + r"\Tessellograph.exe", "Sharing violation."), "exit: 2"],
+            payloads=[default + r"\Brick.tpf", default + r"\Tessellograph3D.exe"],
+            kept={default + r"\Tessellograph.exe": "held"}, values=default, links=group),
+        "readonly_sample": dict(  # immutable, so that root cannot write it either
+            immutable=(default + r"\Brick.tpf", "old"), steps=["start", "ok", "answer=ok"],
+            expect=[failed(default + r"\Brick.tpf", "Access denied."), "exit: 2"],
+            payloads=[default + r"\Tessellograph3D.exe", default + r"\Tessellograph.exe"],
+            kept={default + r"\Brick.tpf": "old"}, values=default, links=group),
+        "file_as_install_folder": dict(
+            steps=[f"file={default}|in the way", "start", "ok", "answer=ok"],
+            expect=[failed(default, "File exists."), "exit: 2"], kept={default: "in the way"},
+            values=default, links=group),
+        "folders_in_the_way": dict(  # a folder named Brick.tpf, and a file named like the group
+            steps=[rf"mkdir={default}\Brick.tpf", f"file={group[0]}|in the way", "start", "ok", "answer=ok"],
+            expect=[failed(default + r"\Brick.tpf", "Access denied."), "exit: 2"],
+            payloads=[default + r"\Tessellograph3D.exe", default + r"\Tessellograph.exe"],
+            kept={group[0]: "in the way"}, values=default),
+        "volatile_key": dict(  # a volatile key takes no stored subkey, and is itself not saved
+            steps=[r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start", "ok", "answer=ok"],
+            expect=[failed(r"HKEY_LOCAL_MACHINE\SOFTWARE\Classes\Quorrelin.Tessellograph3D\CurVer",
+                           "Subkey must be volatile."), "exit: 2"],
+            payloads=[default + "\\" + name for name in PAYLOADS], values=default, links=group,
+            unsaved=("Quorrelin.Tessellograph3D", r"Quorrelin.Tessellograph3D\CurVer")),
+        "planted_dll": dict(  # a uxtheme.dll of ours beside a copy, which Wine is told to prefer
+            steps=[r"mkdir=C:\Downloads", r"copy=installer|C:\Downloads\TessellographInstall.exe",
+                   r"copy={planted}|C:\Downloads\uxtheme.dll",
+                   r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin",
+                   r"start=C:\Downloads\TessellographInstall.exe", "module=uxtheme.dll", "ok", "answer=no"],
+            expect=[r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default),
+        "refused_folders": dict(
+            steps=[r"mkdir=C:\Kept", f"mkdir={LONGEST}", f"mkdir={TOO_LONG}", r"mkdir=C:\%u6570%u636E",
+                   r"mkdir=C:\%u0100rea", "start", r"browse=path|C:\Kept", "browse=item|17", f"browse=path|{TOO_LONG}",
+                   r"browse=wide|C:\%u6570%u636E", r"browse=wide|C:\%u0100rea", f"browse=path|{LONGEST}", "ok",
+                   "answer=no"],
+            expect=[r"edit: C:\Kept",
+                    refused("The folder you chose is not a folder on a disk.").format("a folder on a drive"),
+                    r"edit: C:\Kept",
+                    refused("The path of the folder you chose is too long.").format("a folder with a shorter path"),
+                    r"edit: C:\Kept"]
+                   + [refused("The name of the folder you chose has characters that Setup cannot use.")
+                      .format("another folder"), r"edit: C:\Kept"] * 2  # lacking, and only a look-alike
+                   + [f"edit: {LONGEST}", SUCCESS, "exit: 0"],
+            installed=LONGEST),
+    }
+
+
+def value_table():
+    lines = open(os.path.join(HERE, "registry_values.txt"), encoding="utf-8").read().splitlines()
+    return [tuple(line.split("\t")) for line in lines if line and not line.startswith("#")]
+
+
+class Run:
+    def __init__(self, arch, build):
+        self.build, self.failures = build, 0
+        self.prefix = Prefix(arch, os.environ.get("TESSELLOGRAPH_WINE_PREFIXES") or os.path.join(build, "..", "wine-prefixes"))
+
+    def check(self, ok, what):
+        print(("ok   " if ok else "FAIL ") + what)
+        self.failures += not ok
+
+    def drive(self, steps):
+        windows = lambda path: Prefix.windows(os.path.join(self.build, path))
+        transcript, ended = self.prefix.run(windows("tests/wine/TessellographTestDriver.exe"),
+                                            windows("TessellographInstall.exe"),
+                                            *[step.replace("{planted}", windows("tests/wine/TessellographPlanted.dll"))
+                                              for step in steps])
+        print(transcript, end="")
+        self.check(ended, "every program of the run ended")
+        return transcript.splitlines()
+
+    def check_values(self, folder, unsaved=()):
+        registry = self.prefix.registry()
+        if folder is None:
+            return self.check(not any(key.startswith((r"software\classes\quorrelin", r"software\classes\.tpf"))
+                                      for key in registry), "nothing was registered")
+        program, pf = folder + r"\Tessellograph.exe", self.prefix.program_files
+        if program.startswith(pf + "\\"):
+            program = ("%ProgramFiles(x86)%" if self.prefix.arch == "win64" else "%ProgramFiles%") + program[len(pf):]
+        for root, key, kind, text in value_table():
+            keyclass, values, _ = registry.get(("software\\classes\\" if root == "HKCR" else "") + key.lower(), (None, {}, ""))
+            if key.endswith(unsaved):
+                self.check(keyclass is None, f"{root}\\{key} is not stored")
+                continue
+            found, expected = values.get(""), (kind, text.replace("{program}", program))
+            ok = found == expected and keyclass == "REG_SZ"
+            self.check(ok, f"{root}\\{key}: {kind} {expected[1]}, class REG_SZ" + ("" if ok else f" (found {found}, {keyclass})"))
+
+    def check_links(self, group, folder):
+        host = self.prefix.host(group)
+        found = sorted(os.listdir(host)) if os.path.isdir(host) else []
+        self.check(found == ["Tessellograph.lnk", "Tessellograph3D.lnk"], f"{group} holds the two shortcuts {found}")
+        for name in ("Tessellograph3D", "Tessellograph"):
+            target = rf"{folder}\{name}.exe"
+            local, item = self.prefix.shortcut(rf"{group}\{name}.lnk")
+            # Its ID list ends in the program where the program exists.
+            self.check(local == target and (item == name + ".exe" or not os.path.isfile(self.prefix.host(target))),
+                       f"lnkinfo: {name}.lnk leads to {target} ({local}, {item})")
+
+    def play(self, name):
+        scenario = scenarios(self.prefix.program_files)[name]
+        self.prefix.copy()
+        immutable = None
+        try:
+            if "immutable" in scenario:
+                path, content = scenario["immutable"]
+                immutable = self.prefix.host(path)
+                os.makedirs(os.path.dirname(immutable))
+                open(immutable, "w").write(content)
+                if subprocess.run(["chattr", "+i", immutable]).returncode != 0:
+                    print("skipped: this file system cannot make a file immutable")
+                    return 77
+            seen = self.drive(scenario["steps"])
+            for path, junk in scenario.get("spoil", {}).items():
+                open(self.prefix.host(path), "wb").write(junk)
+            if "then" in scenario:
+                seen += self.drive(scenario["then"])
+            expected, at = scenario["expect"], 0
+            for line in seen:
+                at += at < len(expected) and line == expected[at]
+            self.check(at == len(expected), "the driver saw what was expected" + (f", up to: {expected[at]}"
+                                                                                    if at < len(expected) else ""))
+            folder = scenario.get("installed")
+            for path in [folder + "\\" + name for name in PAYLOADS] if folder else scenario.get("payloads", []):
+                host = self.prefix.host(path)
+                self.check(os.path.isfile(host) and open(host, "rb").read() ==
+                           open(os.path.join(self.build, "standin", path.rsplit("\\", 1)[1]), "rb").read(),
+                           f"{path} holds its payload")
+            if "values" in scenario or folder:
+                self.check_values(scenario.get("values", folder), scenario.get("unsaved", ()))
+            if "links" in scenario or folder:
+                self.check_links(*scenario.get("links", (PROGRAMS + "\\" + str(folder).rsplit("\\", 1)[-1], folder)))
+            for path in scenario.get("absent", []):
+                self.check(not os.path.exists(self.prefix.host(path)), f"{path} does not exist")
+            for path, content in scenario.get("kept", {}).items():
+                host = self.prefix.host(path)
+                self.check(os.path.isfile(host) and open(host).read() == content, f"{path} still holds \"{content}\"")
+            if "settings" in scenario:
+                user = self.prefix.registry("user")
+                left = sorted(user[SETTINGS[5:].lower()][1]) if SETTINGS[5:].lower() in user else None
+                self.check(left == scenario["settings"], f"of the editor's settings {scenario['settings']} are left ({left})")
+        finally:
+            if immutable:
+                subprocess.run(["chattr", "-i", immutable])
+            if os.environ.get("TESSELLOGRAPH_KEEP_PREFIX") == "1":
+                print("kept prefix: WINEPREFIX=" + self.prefix.path)
+            else:
+                self.prefix.remove()
+        print(f"{self.prefix.arch}.{name}: {self.failures} failed")
+        return 1 if self.failures else 0
+
+
+if __name__ == "__main__":
+    if sys.argv[1:] == ["list"]:
+        sys.exit(print(";".join(scenarios(""))))
+    if len(sys.argv) != 4 or sys.argv[1] not in ("win32", "win64") or sys.argv[2] not in [*scenarios(""), "prepare"]:
+        sys.exit(__doc__)
+    run = Run(sys.argv[1], os.path.abspath(sys.argv[3]))
+    sys.exit(0 if sys.argv[2] == "prepare" and run.prefix.prepare() else run.play(sys.argv[2]))

@@ -1,0 +1,120 @@
+"""Throwaway Wine prefixes for running an installer, and readers for what a
+run left in one, from the Linux side.
+
+One pristine prefix per arch is booted once for each Wine version and kept in
+a folder of prefixes; each run gets a copy of it made next to it, so that its
+programs can be hard links (the win64 prefix is over a gigabyte). The prefix
+is headless: with Wine's null driver windows exist and take messages without
+a display.
+"""
+import fcntl
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+
+BINARY = re.compile(r"\.(dll|exe|drv|sys|nls|ocx|acm|cpl|tlb|ax|com|vxd|ds|msstyles)$", re.I)
+
+
+class Prefix:
+    def __init__(self, arch, prefixes):
+        self.arch, self.prefixes = arch, os.path.abspath(prefixes)
+        self.program_files = r"C:\Program Files (x86)" if arch == "win64" else r"C:\Program Files"
+        self.env = {key: value for key, value in os.environ.items() if key not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        self.env.update(WINEARCH=arch, WINEDEBUG="-all", WINEDLLOVERRIDES="winemenubuilder.exe=d")
+
+    def wine(self, *command, **options):
+        return subprocess.run(command, env=options.pop("env", self.env), stdin=subprocess.DEVNULL, **options)
+
+    def prepare(self):
+        """The arch's pristine prefix, booted if this Wine has not booted it."""
+        os.makedirs(self.prefixes, exist_ok=True)
+        pristine = os.path.join(self.prefixes, "pristine-" + self.arch)
+        version = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout
+        with open(pristine + ".lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            booted = os.path.join(pristine, ".booted")
+            if os.path.exists(booted) and open(booted).read() == version:
+                return pristine
+            shutil.rmtree(pristine, ignore_errors=True)
+            booting = tempfile.mkdtemp(dir=self.prefixes, prefix="booting-")
+            # The user's shell folders are made links into $HOME: boot with a
+            # scratch home, then make them plain folders of the prefix.
+            env = dict(self.env, WINEPREFIX=booting, HOME=booting + ".home",
+                       WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+            self.wine("wineboot", "-i", env=env)
+            for folder, names, files in os.walk(os.path.join(booting, "drive_c")):
+                for link in [os.path.join(folder, name) for name in names + files]:
+                    if os.path.islink(link):
+                        os.remove(link)
+                        os.mkdir(link)
+            self.wine("wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null", "/f",
+                      env=env, stdout=subprocess.DEVNULL)
+            self.wine("wineserver", "-w", env=env)
+            shutil.rmtree(booting + ".home", ignore_errors=True)
+            open(booted.replace(pristine, booting), "w").write(version)
+            os.rename(booting, pristine)
+        return pristine
+
+    def copy(self):
+        """A fresh copy of the pristine prefix to run in; returns its path."""
+        self.work = tempfile.mkdtemp(dir=self.prefixes, prefix=f"run-{self.arch}-")
+        self.path = os.path.join(self.work, "prefix")
+        shutil.copytree(self.prepare(), self.path, symlinks=True, copy_function=lambda source, target:
+                        os.link(source, target) if BINARY.search(source) else shutil.copy2(source, target))
+        open(os.path.join(self.path, ".update-timestamp"), "w").write("disable\n")  # no DLL rewrites
+        self.env.update(WINEPREFIX=self.path, HOME=self.work)
+        return self.path
+
+    def remove(self):
+        shutil.rmtree(self.work, ignore_errors=True)
+
+    @staticmethod
+    def windows(path):
+        return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+    def host(self, path):
+        """The Linux path of a path on drive C:."""
+        return os.path.join(self.path, "drive_c", *path[3:].split("\\"))
+
+    def run(self, *command, timeout=150):
+        """Runs a Windows program and waits until every program of the prefix
+        has ended and the registry is saved. Returns its output, and whether
+        all ended by themselves within 30 s (those still running are ended)."""
+        self.wine("wineserver", "-p0")  # the server leaves, and saves, with the last program
+        # Into a file: the programs it starts inherit its output and may outlive it.
+        with tempfile.TemporaryFile("w+") as output:
+            self.wine("timeout", "-k", "10", str(timeout), "wine", *command, stdout=output)
+            output.seek(0)
+            text = output.read()
+        try:
+            self.wine("wineserver", "-w", timeout=30)
+            return text, True
+        except subprocess.TimeoutExpired:
+            self.wine("wineserver", "-k")
+            return text, False
+
+    def registry(self, hive="system"):
+        """A registry file as {key, lower case: [class, {value name: (type, text)}, key]}."""
+        unescape = lambda text: re.sub(r"\\(x[0-9a-fA-F]{1,4}|.)", lambda m: chr(int(m.group(1)[1:], 16))
+                                       if len(m.group(1)) > 1 else m.group(1), text)
+        keys, key = {}, None
+        for line in open(os.path.join(self.path, hive + ".reg"), encoding="latin-1").read().splitlines():
+            if line.startswith("["):
+                name = unescape(line[1:line.rindex("]")])
+                key = keys.setdefault(name.lower(), [None, {}, name])
+            elif key and line.startswith("#class="):
+                key[0] = unescape(line[8:-1])
+            elif key and (m := re.match(r'^(@|"(?:[^"\\]|\\.)*")=(str\(2\):)?("(.*)")?', line)):
+                kind = "other" if m.group(3) is None else "REG_EXPAND_SZ" if m.group(2) else "REG_SZ"
+                key[1]["" if m.group(1) == "@" else unescape(m.group(1)[1:-1])] = (kind, unescape(m.group(4) or ""))
+        return keys
+
+    def shortcut(self, path):
+        """What lnkinfo reads in a shortcut: its local path, and the last item
+        of its ID list (None where it has none)."""
+        info = subprocess.run(["lnkinfo", self.host(path)], capture_output=True, text=True).stdout
+        local = re.findall(r"^\s*Local path\s*: (.*)$", info, re.M)
+        items = re.findall(r"^\s*Name\s*: (.*)$", info, re.M)
+        return (local or [None])[0], (items or [None])[-1]
