@@ -54,7 +54,9 @@ target_link_libraries(TessellographInstall PRIVATE
     InstallerResources PayloadBlockObject kernel32 user32 advapi32 ole32 shell32)
 target_link_options(TessellographInstall PRIVATE
     -Oz -flto -mpreferred-stack-boundary=2 -nostdlib -nostartfiles -Wl,-e,_EntryPoint@0 -Wl,--subsystem,windows
-    -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat -s)
+    -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat -s
+    -Wl,-T,${CMAKE_CURRENT_LIST_DIR}/installer.ld)
+set_target_properties(TessellographInstall PROPERTIES LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/installer.ld)
 set_target_properties(TessellographInstall PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 

@@ -33,6 +33,9 @@ payload=$(wc -l <<<"$expected")
 check "the payload block is each file followed by its u32 length, then at most 3 bytes of padding" \
     bash -c '[ "$(head -c "$2" "$1" | od -An -v -tx1 | tr -s " \n" "\n\n" | grep .)" = "$3" ] &&
              [ $(($(stat -c %s "$1") - $2)) -lt 4 ]' _ "$block" "$payload" "$expected"
+read -r address offset < <(i686-w64-mingw32-objdump -h "$exe" | awk '$2 == ".payload" {print $4, $6}')
+check "the payload section starts on a page, in the file ($offset) and in memory ($address)" \
+    test $((0x$offset % 4096 + 0x$address % 4096)) = 0
 overhead=$(($(stat -c %s "$exe") - payload))
 check "the installer without its payload is under 16 KiB ($overhead bytes)" test "$overhead" -lt 16384
 
