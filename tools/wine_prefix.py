@@ -95,12 +95,13 @@ class Prefix:
             self.wine("wineserver", "-k")
             return text, False
 
-    def registry(self, hive="system"):
-        """A registry file as {key, lower case: [class, {value name: (type, text)}, key]}."""
+    def registry(self, hive="system", prefix=None):
+        """A registry file of this prefix (or another) as
+        {key, lower case: [class, {value name: (type, text)}, key]}."""
         unescape = lambda text: re.sub(r"\\(x[0-9a-fA-F]{1,4}|.)", lambda m: chr(int(m.group(1)[1:], 16))
                                        if len(m.group(1)) > 1 else m.group(1), text)
         keys, key = {}, None
-        for line in open(os.path.join(self.path, hive + ".reg"), encoding="latin-1").read().splitlines():
+        for line in open(os.path.join(prefix or self.path, hive + ".reg"), encoding="latin-1").read().splitlines():
             if line.startswith("["):
                 name = unescape(line[1:line.rindex("]")])
                 key = keys.setdefault(name.lower(), [None, {}, name])
@@ -112,9 +113,12 @@ class Prefix:
         return keys
 
     def shortcut(self, path):
-        """What lnkinfo reads in a shortcut: its local path, and the last item
-        of its ID list (None where it has none)."""
+        """What lnkinfo reads in a shortcut: its local path, the last item of
+        its ID list (None where it has none), and what else it sets."""
         info = subprocess.run(["lnkinfo", self.host(path)], capture_output=True, text=True).stdout
         local = re.findall(r"^\s*Local path\s*: (.*)$", info, re.M)
         items = re.findall(r"^\s*Name\s*: (.*)$", info, re.M)
-        return (local or [None])[0], (items or [None])[-1]
+        extras = re.findall(r"^\s*(Description|Working directory|Command line arguments|Icon location|"
+                            r"Hot Key value\s*: [1-9]|Icon index\s*: [1-9]|Show Window value\s*: 0x0*[1-9a-f])",
+                            info, re.M)
+        return (local or [None])[0], (items or [None])[-1], extras

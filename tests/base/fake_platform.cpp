@@ -59,13 +59,8 @@ void ResetFake() {
     ResetFailures();
 }
 
-void Fail(const std::string& function, PlatformError error, const std::string& subject) {
-    rules.push_back({function, subject, error});
-}
-
-void Press(unsigned id) {
-    Fake.dialog.push_back([id] { procedure(Dialog, MessageCommand, id, 0); });
-}
+void Fail(const std::string& function, PlatformError error, const std::string& subject) { rules.push_back({function, subject, error}); }
+void Press(unsigned id) { Fake.dialog.push_back([id] { procedure(Dialog, MessageCommand, id, 0); }); }
 
 size_t EventIndex(const std::string& prefix) {
     for (size_t i = 0; i < Fake.events.size(); i++) {
@@ -137,13 +132,8 @@ int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, u
     return (style & 0xF) == 4 ? Fake.answer : 1;  // MB_YESNO
 }
 
-PlatformError SysRegOpenKey(RegistryRoot root, const char* path, PlatformHandle* key) {
-    return Key("RegOpenKeyExA", root, path, key);
-}
-
-PlatformError SysRegCreateKey(RegistryRoot root, const char* path, PlatformHandle* key) {
-    return Key("RegCreateKeyExA", root, path, key);
-}
+PlatformError SysRegOpenKey(RegistryRoot root, const char* path, PlatformHandle* key) { return Key("RegOpenKeyExA", root, path, key); }
+PlatformError SysRegCreateKey(RegistryRoot root, const char* path, PlatformHandle* key) { return Key("RegCreateKeyExA", root, path, key); }
 
 PlatformError SysRegSetDefaultValue(PlatformHandle key, RegistryValueType type, const char* text,
                                     unsigned byteCount) {

@@ -20,6 +20,7 @@ PROGRAMS = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
 SUCCESS = r"box: Tessellograph is installed!!!\r\nWould you like to run Tessellograph now? | Yes No"
 NOT_INSTALLED = "box: Tessellograph was not installed!!! | OK"
 SETTINGS = r"HKCU\Software\Quorrelin\Tessellograph"
+OURS = (r"software\classes\quorrelin.", r"software\classes\.tpf", r"software\classes\tpffile")
 # The longest folder whose files stay within 259 characters, and one longer.
 LONGEST = r"C:\Long" + "\\" + "a" * 60 + "\\" + "b" * 60 + "\\" + "x" * 109
 TOO_LONG = LONGEST[:-109] + "y" * 110
@@ -143,11 +144,14 @@ class Run:
     def check_values(self, folder, unsaved=()):
         registry = self.prefix.registry()
         if folder is None:
-            return self.check(not any(key.startswith((r"software\classes\quorrelin", r"software\classes\.tpf"))
-                                      for key in registry), "nothing was registered")
+            return self.check(not any(key.startswith(OURS) for key in registry), "nothing was registered")
         program, pf = folder + r"\Tessellograph.exe", self.prefix.program_files
         if program.startswith(pf + "\\"):
             program = ("%ProgramFiles(x86)%" if self.prefix.arch == "win64" else "%ProgramFiles%") + program[len(pf):]
+        pristine = self.prefix.registry("system", self.prefix.prepare())
+        stray = [key for key, (_, values, name) in registry.items() if key.startswith("software\\classes\\") and
+                 pristine.get(key, [0, {}])[1] != values and not key.startswith(OURS)]
+        self.check(not stray, f"nothing else in the classes changed {stray[:3]}")
         for root, key, kind, text in value_table():
             keyclass, values, _ = registry.get(("software\\classes\\" if root == "HKCR" else "") + key.lower(), (None, {}, ""))
             if key.endswith(unsaved):
@@ -163,10 +167,11 @@ class Run:
         self.check(found == ["Tessellograph.lnk", "Tessellograph3D.lnk"], f"{group} holds the two shortcuts {found}")
         for name in ("Tessellograph3D", "Tessellograph"):
             target = rf"{folder}\{name}.exe"
-            local, item = self.prefix.shortcut(rf"{group}\{name}.lnk")
-            # Its ID list ends in the program where the program exists.
-            self.check(local == target and (item == name + ".exe" or not os.path.isfile(self.prefix.host(target))),
-                       f"lnkinfo: {name}.lnk leads to {target} ({local}, {item})")
+            local, item, extras = self.prefix.shortcut(rf"{group}\{name}.lnk")
+            # Its ID list ends in the program where the program exists; nothing else is set.
+            self.check(local == target and (item == name + ".exe" or not os.path.isfile(self.prefix.host(target)))
+                       and not extras, f"lnkinfo: {name}.lnk leads to {target} and sets nothing else "
+                                       f"({local}, {item}, {extras})")
 
     def play(self, name):
         scenario = scenarios(self.prefix.program_files)[name]
