@@ -49,6 +49,17 @@ add_test(NAME fuzz.install
             ${FUZZ_TARGET} ${PROJECT_SOURCE_DIR}/tests/fuzz/seeds ${CMAKE_BINARY_DIR}/fuzz-corpus 60)
 set_tests_properties(fuzz.install PROPERTIES TIMEOUT 300)
 
+# tessellograph-payload: looks inside a built installer.
+find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+set(PAYLOAD_READER ${PROJECT_SOURCE_DIR}/tools/payload/payload_reader.cpp)
+add_executable(PayloadTool ${PAYLOAD_READER} ${PROJECT_SOURCE_DIR}/tools/payload/main.cpp)
+set_target_properties(PayloadTool PROPERTIES
+    OUTPUT_NAME tessellograph-payload RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+target_include_directories(PayloadTool PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(PayloadTool PRIVATE ${SANITIZERS} -Wall -Wextra -Werror)
+target_link_options(PayloadTool PRIVATE ${SANITIZERS})
+target_link_libraries(PayloadTool PRIVATE OpenSSL::Crypto)
+
 # The installer itself, cross-compiled in a tree of its own.
 include(ExternalProject)
 ExternalProject_Add(windows
