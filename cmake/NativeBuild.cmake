@@ -49,7 +49,8 @@ add_test(NAME fuzz.install
             ${FUZZ_TARGET} ${PROJECT_SOURCE_DIR}/tests/fuzz/seeds ${CMAKE_BINARY_DIR}/fuzz-corpus 60)
 set_tests_properties(fuzz.install PROPERTIES TIMEOUT 300)
 
-# tessellograph-payload: looks inside a built installer.
+# tessellograph-payload: looks inside a built installer. Its reader is built
+# into the command and, with libFuzzer, into a fuzz target of its own.
 find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 set(PAYLOAD_READER ${PROJECT_SOURCE_DIR}/tools/payload/payload_reader.cpp)
 add_executable(PayloadTool ${PAYLOAD_READER} ${PROJECT_SOURCE_DIR}/tools/payload/main.cpp)
@@ -59,6 +60,21 @@ target_include_directories(PayloadTool PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(PayloadTool PRIVATE ${SANITIZERS} -Wall -Wextra -Werror)
 target_link_options(PayloadTool PRIVATE ${SANITIZERS})
 target_link_libraries(PayloadTool PRIVATE OpenSSL::Crypto)
+
+set(PAYLOAD_FUZZ_TARGET ${CMAKE_BINARY_DIR}/fuzz_payload)
+set(PAYLOAD_FUZZ_SOURCES ${PAYLOAD_READER} ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz_payload.cpp)
+add_custom_command(OUTPUT ${PAYLOAD_FUZZ_TARGET}
+    COMMAND ${CLANGXX} -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined
+            -fno-sanitize-recover=all -Wall -Wextra -Werror -I${PROJECT_SOURCE_DIR}
+            ${PAYLOAD_FUZZ_SOURCES} -o ${PAYLOAD_FUZZ_TARGET}
+    DEPENDS ${PAYLOAD_FUZZ_SOURCES} ${PROJECT_SOURCE_DIR}/tools/payload/payload_reader.h
+    COMMAND_EXPAND_LISTS
+    COMMENT "Building the payload reader's fuzz target with libFuzzer")
+add_custom_target(FuzzPayload ALL DEPENDS ${PAYLOAD_FUZZ_TARGET})
+add_test(NAME fuzz.payload
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/fuzz/run_fuzzer.sh ${PAYLOAD_FUZZ_TARGET}
+            ${PROJECT_SOURCE_DIR}/tests/fuzz/payload_seeds ${CMAKE_BINARY_DIR}/fuzz-payload-corpus 30)
+set_tests_properties(fuzz.payload PROPERTIES TIMEOUT 200)
 
 # The installer itself, cross-compiled in a tree of its own.
 include(ExternalProject)
