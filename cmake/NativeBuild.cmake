@@ -89,7 +89,8 @@ ExternalProject_Add(windows
 set(WINDOWS_BUILD_DIR ${CMAKE_BINARY_DIR}/windows)
 
 add_test(NAME executable.shape
-    COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_executable.sh ${WINDOWS_BUILD_DIR})
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_executable.sh ${WINDOWS_BUILD_DIR}
+            $<TARGET_FILE:PayloadTool>)
 add_test(NAME executable.reproducible
     COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_reproducible.sh ${PROJECT_SOURCE_DIR}
             ${CMAKE_BINARY_DIR}/reproducible)
