@@ -91,6 +91,12 @@ set(WINDOWS_BUILD_DIR ${CMAKE_BINARY_DIR}/windows)
 add_test(NAME executable.shape
     COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_executable.sh ${WINDOWS_BUILD_DIR}
             $<TARGET_FILE:PayloadTool>)
+# tessellograph-payload on the built installer and on broken copies of it.
+foreach(group IN ITEMS reading extracting refusing)
+    add_test(NAME payload.${group}
+        COMMAND ${PROJECT_SOURCE_DIR}/tests/tools/check_payload_tool.sh $<TARGET_FILE:PayloadTool>
+                ${WINDOWS_BUILD_DIR} ${CMAKE_BINARY_DIR}/payload-${group} ${group})
+endforeach()
 add_test(NAME executable.reproducible
     COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_reproducible.sh ${PROJECT_SOURCE_DIR}
             ${CMAKE_BINARY_DIR}/reproducible)
