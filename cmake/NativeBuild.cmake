@@ -49,6 +49,33 @@ add_test(NAME fuzz.install
             ${FUZZ_TARGET} ${PROJECT_SOURCE_DIR}/tests/fuzz/seeds ${CMAKE_BINARY_DIR}/fuzz-corpus 60)
 set_tests_properties(fuzz.install PROPERTIES TIMEOUT 300)
 
+# tessellograph-payload: looks inside a built installer. Its reader is built
+# into the command and, with libFuzzer, into a fuzz target of its own.
+find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+set(PAYLOAD_READER ${PROJECT_SOURCE_DIR}/tools/payload/payload_reader.cpp)
+add_executable(PayloadTool ${PAYLOAD_READER} ${PROJECT_SOURCE_DIR}/tools/payload/main.cpp)
+set_target_properties(PayloadTool PROPERTIES
+    OUTPUT_NAME tessellograph-payload RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+target_include_directories(PayloadTool PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(PayloadTool PRIVATE ${SANITIZERS} -Wall -Wextra -Werror)
+target_link_options(PayloadTool PRIVATE ${SANITIZERS})
+target_link_libraries(PayloadTool PRIVATE OpenSSL::Crypto)
+
+set(PAYLOAD_FUZZ_TARGET ${CMAKE_BINARY_DIR}/fuzz_payload)
+set(PAYLOAD_FUZZ_SOURCES ${PAYLOAD_READER} ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz_payload.cpp)
+add_custom_command(OUTPUT ${PAYLOAD_FUZZ_TARGET}
+    COMMAND ${CLANGXX} -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined
+            -fno-sanitize-recover=all -Wall -Wextra -Werror -I${PROJECT_SOURCE_DIR}
+            ${PAYLOAD_FUZZ_SOURCES} -o ${PAYLOAD_FUZZ_TARGET}
+    DEPENDS ${PAYLOAD_FUZZ_SOURCES} ${PROJECT_SOURCE_DIR}/tools/payload/payload_reader.h
+    COMMAND_EXPAND_LISTS
+    COMMENT "Building the payload reader's fuzz target with libFuzzer")
+add_custom_target(FuzzPayload ALL DEPENDS ${PAYLOAD_FUZZ_TARGET})
+add_test(NAME fuzz.payload
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/fuzz/run_fuzzer.sh ${PAYLOAD_FUZZ_TARGET}
+            ${PROJECT_SOURCE_DIR}/tests/fuzz/payload_seeds ${CMAKE_BINARY_DIR}/fuzz-payload-corpus 30)
+set_tests_properties(fuzz.payload PROPERTIES TIMEOUT 200)
+
 # The installer itself, cross-compiled in a tree of its own.
 include(ExternalProject)
 ExternalProject_Add(windows
@@ -62,7 +89,14 @@ ExternalProject_Add(windows
 set(WINDOWS_BUILD_DIR ${CMAKE_BINARY_DIR}/windows)
 
 add_test(NAME executable.shape
-    COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_executable.sh ${WINDOWS_BUILD_DIR})
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_executable.sh ${WINDOWS_BUILD_DIR}
+            $<TARGET_FILE:PayloadTool>)
+# tessellograph-payload on the built installer and on broken copies of it.
+foreach(group IN ITEMS reading extracting refusing)
+    add_test(NAME payload.${group}
+        COMMAND ${PROJECT_SOURCE_DIR}/tests/tools/check_payload_tool.sh $<TARGET_FILE:PayloadTool>
+                ${WINDOWS_BUILD_DIR} ${CMAKE_BINARY_DIR}/payload-${group} ${group})
+endforeach()
 add_test(NAME executable.reproducible
     COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_reproducible.sh ${PROJECT_SOURCE_DIR}
             ${CMAKE_BINARY_DIR}/reproducible)

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# tessellograph-payload on the built installer and on broken copies of it.
+# (executable.shape verifies the installer against its stand-in files.)
+# reading: list names the files in order, and verify tells a changed file by
+# its length or its first differing offset. extracting: the files come back
+# byte for byte, and one already there stays unless --force. refusing: each
+# malformed installer gets exit 2 and one message, and nothing is written.
+set -u
+tool=${1:?usage: check_payload_tool.sh TOOL WINDOWS_BUILD_DIR WORK_DIR reading|extracting|refusing}
+exe=$2/TessellographInstall.exe work=$3 out=$3/out failures=0
+files=("$2"/standin/{Tessellograph.exe,Tessellograph3D.exe,Brick.tpf})
+rm -rf "$work"; mkdir -p "$out"; trap 'rm -rf "$work"' EXIT
+expect() {  # expect "what" exit-status "text the output must hold" command...; exit 2 comes with one line
+    local what=$1 status=$2 text=$3 output got; shift 3
+    output=$("$@" 2>&1); got=$?
+    if [ "$got" = "$status" ] && [[ $output == *"$text"* ]] && { [ "$got" != 2 ] || [ "$(wc -l <<<"$output")" = 1 ]; }
+    then echo "ok   $what"; else echo "FAIL $what (exit $got)"; echo "$output"; failures=$((failures + 1)); fi
+}
+size() { stat -c %s "$1"; }
+
+reading() {
+    local listed=$(for f in "${files[@]}"; do echo "${f##*/} $(size "$f") $(sha256sum <"$f" | cut -c1-64)"; done)
+    expect "list: the files in block order, their lengths and SHA-256, then the rest" 0 "$listed
+installer without its payload: $(($(size "$exe") - $(cat "${files[@]}" | wc -c) - 12)) bytes" \
+        bash -c '"$1" list "$2" | tr -s " "' _ "$tool" "$exe"
+    head -c -1 "${files[1]}" >"$work/short"; tr '\0' '\377' <"${files[2]}" >"$work/changed"
+    expect "verify: tells a shorter file by its length and a changed one by its first differing offset" 1 \
+        "Tessellograph.exe: matches ${files[0]}
+Tessellograph3D.exe: differs from $work/short: $(size "${files[1]}") bytes in the installer, $(size "$work/short") in the file
+Brick.tpf: differs from $work/changed: first at offset $(cmp -l "${files[2]}" "$work/changed" | awk 'NR == 1 {print $1 - 1}')" \
+        "$tool" verify "$exe" "${files[0]}" "$work/short" "$work/changed"
+}
+
+extracting() {
+    expect "extract: the three files byte for byte, and nothing else" 0 "" bash -c '"$1" extract "$2" "$3" &&
+        for f in "${@:4}"; do cmp "$f" "$3/${f##*/}" || exit; done && [ $(ls -A "$3" | wc -l) = 3 ]' _ "$tool" "$exe" "$out" "${files[@]}"
+    echo kept >"$out/Brick.tpf"; rm "$out/Tessellograph"*
+    expect "extract: refuses to overwrite a file, and writes nothing" 2 "Brick.tpf: already exists" bash -c \
+        '"$1" extract "$2" "$3"; status=$?; [ "$(cat "$3/Brick.tpf") $(ls -A "$3")" = "kept Brick.tpf" ] && exit $status' _ "$tool" "$exe" "$out"
+    expect "extract --force overwrites" 0 "" bash -c '"$1" extract --force "$2" "$3" && cmp "$3/Brick.tpf" "$4"' _ "$tool" "$exe" "$out" "${files[2]}"
+}
+
+refused() { expect "refuses $1" 2 "$2" "$tool" extract "$3" "$out"; }  # refused "what" "text of its message" FILE
+patched() {  # patched OFFSET BYTES: a copy of the installer with BYTES written at OFFSET
+    cp "$exe" "$work/patched"; printf "$2" | dd of="$work/patched" bs=1 seek="$1" conv=notrunc status=none; echo "$work/patched"
+}
+refusing() {
+    local header=$(grep -obUa '\.payload' "$exe" | head -1 | cut -d: -f1) block
+    block=$(od -An -tu4 -j $((header + 20)) -N4 "$exe")
+    for cut in 64 300 $((block + 100)) $(($(size "$exe") - 1)); do
+        head -c $cut "$exe" >"$work/cut"; refused "a file cut at $cut bytes" "past the end of the file" "$work/cut"
+    done
+    refused "a section table pointing past the end" ".payload) runs past the end" "$(patched $((header + 20)) '\0\0\0\20')"
+    refused "a length field too big" "length field of Tessellograph.exe runs past" "$(patched $((block + $(size "${files[0]}"))) '\360\377\377\377')"
+    refused "lengths that do not add up" "leave $(size "${files[0]}") of its bytes" "$(patched $((block + $(size "${files[0]}"))) '\0\0\0\0')"
+    refused "no payload section" "no .payload section" "$(patched $header '\0')"
+    head -c 5000 /dev/urandom >"$work/random"; refused "random bytes" "" "$work/random"
+    expect "refusals write nothing" 0 "" test -z "$(ls -A "$out")"
+}
+
+$4
+exit $((failures != 0))
