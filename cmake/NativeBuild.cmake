@@ -97,14 +97,14 @@ foreach(group IN ITEMS reading extracting refusing)
         COMMAND ${PROJECT_SOURCE_DIR}/tests/tools/check_payload_tool.sh $<TARGET_FILE:PayloadTool>
                 ${WINDOWS_BUILD_DIR} ${CMAKE_BINARY_DIR}/payload-${group} ${group})
 endforeach()
-add_test(NAME executable.reproducible
-    COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_reproducible.sh ${PROJECT_SOURCE_DIR}
-            ${CMAKE_BINARY_DIR}/reproducible)
+add_test(NAME executable.reproducible_and_signed
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_signing.sh ${PROJECT_SOURCE_DIR}
+            ${CMAKE_BINARY_DIR}/signing $<TARGET_FILE:PayloadTool>)
 add_test(NAME executable.refuses_bad_payloads
     COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_payload_refusal.sh ${PROJECT_SOURCE_DIR}
             ${CMAKE_BINARY_DIR}/payload-refusal)
-set_tests_properties(executable.reproducible executable.refuses_bad_payloads
-    PROPERTIES TIMEOUT 600)
+set_tests_properties(executable.refuses_bad_payloads PROPERTIES TIMEOUT 600)
+set_tests_properties(executable.reproducible_and_signed PROPERTIES TIMEOUT 900)
 
 find_package(Python3 COMPONENTS Interpreter REQUIRED)
 if(EXISTS ${PROJECT_SOURCE_DIR}/tests/wine/WineTests.cmake)

@@ -60,6 +60,57 @@ set_target_properties(TessellographInstall PROPERTIES LINK_DEPENDS ${CMAKE_CURRE
 set_target_properties(TessellographInstall PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# Authenticode signing with osslsigncode, on when a certificate and key are
+# named. No password goes in the cache or on a command line: tools/sign-installer
+# reads TESSELLOGRAPH_SIGNING_PASSWORD from the build's environment.
+set(TESSELLOGRAPH_SIGNING_CERTIFICATE "" CACHE FILEPATH
+    "PEM certificate (chain) to sign the installer with, together with TESSELLOGRAPH_SIGNING_KEY")
+set(TESSELLOGRAPH_SIGNING_KEY "" CACHE FILEPATH
+    "PEM private key of the signing certificate; if encrypted, its password is read from \
+the environment variable TESSELLOGRAPH_SIGNING_PASSWORD")
+set(TESSELLOGRAPH_SIGNING_PKCS12 "" CACHE FILEPATH
+    "PKCS#12 file with the certificate and key, instead of the PEM pair; its password is read \
+from the environment variable TESSELLOGRAPH_SIGNING_PASSWORD")
+set(TESSELLOGRAPH_TIMESTAMP_URL "" CACHE STRING
+    "RFC 3161 timestamp server to countersign with; a timestamped installer is not reproducible")
+if(TESSELLOGRAPH_SIGNING_PKCS12 AND NOT TESSELLOGRAPH_SIGNING_CERTIFICATE AND NOT TESSELLOGRAPH_SIGNING_KEY)
+    set(signing_files TESSELLOGRAPH_SIGNING_PKCS12)
+    set(signing_options -pkcs12 ${TESSELLOGRAPH_SIGNING_PKCS12})
+elseif(TESSELLOGRAPH_SIGNING_CERTIFICATE AND TESSELLOGRAPH_SIGNING_KEY AND NOT TESSELLOGRAPH_SIGNING_PKCS12)
+    set(signing_files TESSELLOGRAPH_SIGNING_CERTIFICATE TESSELLOGRAPH_SIGNING_KEY)
+    set(signing_options -certs ${TESSELLOGRAPH_SIGNING_CERTIFICATE} -key ${TESSELLOGRAPH_SIGNING_KEY})
+elseif(TESSELLOGRAPH_SIGNING_CERTIFICATE OR TESSELLOGRAPH_SIGNING_KEY OR TESSELLOGRAPH_SIGNING_PKCS12)
+    message(FATAL_ERROR "Signing takes TESSELLOGRAPH_SIGNING_CERTIFICATE with TESSELLOGRAPH_SIGNING_KEY, "
+                        "or TESSELLOGRAPH_SIGNING_PKCS12 alone")
+endif()
+if(signing_options)
+    find_program(OSSLSIGNCODE osslsigncode REQUIRED)
+    foreach(file IN LISTS signing_files)
+        if(NOT EXISTS "${${file}}")
+            message(FATAL_ERROR "${file}: no such file: ${${file}}")
+        endif()
+        list(APPEND signing_paths ${${file}})
+    endforeach()
+    if(TESSELLOGRAPH_TIMESTAMP_URL)
+        list(APPEND signing_options -ts ${TESSELLOGRAPH_TIMESTAMP_URL})
+    endif()
+    # The program is linked apart and signed into its place by a command of
+    # its own, so a failed signing leaves nothing there that looks finished.
+    set_target_properties(TessellographInstall PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/unsigned)
+    # Rewritten only when the options change: other files or a server sign again.
+    file(CONFIGURE OUTPUT signing-options.txt CONTENT "${signing_options}")
+    set(signed ${CMAKE_BINARY_DIR}/TessellographInstall.exe)
+    add_custom_command(OUTPUT ${signed}
+        COMMAND ${PROJECT_SOURCE_DIR}/tools/sign-installer $<TARGET_FILE:TessellographInstall> ${signed}
+                ${signing_options}
+        DEPENDS TessellographInstall ${signing_paths} ${CMAKE_BINARY_DIR}/signing-options.txt
+                ${PROJECT_SOURCE_DIR}/tools/sign-installer
+        COMMENT "Signing TessellographInstall.exe"
+        VERBATIM)
+    add_custom_target(SignedInstaller ALL DEPENDS ${signed})
+endif()
+
 # Presses OK and No for tools/run-installer when there is no display.
 add_executable(TessellographHeadlessUser ${PROJECT_SOURCE_DIR}/tools/headless_user.cpp)
 target_link_options(TessellographHeadlessUser PRIVATE -static)

@@ -59,9 +59,10 @@ class Prefix:
 
     def copy(self):
         """A fresh copy of the pristine prefix to run in; returns its path."""
+        pristine = self.prepare()  # makes the folder of prefixes too
         self.work = tempfile.mkdtemp(dir=self.prefixes, prefix=f"run-{self.arch}-")
         self.path = os.path.join(self.work, "prefix")
-        shutil.copytree(self.prepare(), self.path, symlinks=True, copy_function=lambda source, target:
+        shutil.copytree(pristine, self.path, symlinks=True, copy_function=lambda source, target:
                         os.link(source, target) if BINARY.search(source) else shutil.copy2(source, target))
         open(os.path.join(self.path, ".update-timestamp"), "w").write("disable\n")  # no DLL rewrites
         self.env.update(WINEPREFIX=self.path, HOME=self.work)
