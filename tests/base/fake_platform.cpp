@@ -38,13 +38,20 @@ PlatformError Refused(const std::string& function, const std::string& subject) {
     return 0;
 }
 
+// A handle named `name`, unless the call is refused; `count` keeps track of what is open.
+PlatformError Obtain(const char* function, const std::string& name, PlatformHandle* handle, int* count) {
+    if (PlatformError error = Refused(function, name)) return error;
+    *handle = NewHandle(name);
+    ++*count;
+    return 0;
+}
+
 PlatformError Key(const char* function, RegistryRoot root, const char* path, PlatformHandle* key) {
     std::string name = (root == RootClassesRoot ? "HKCR\\" : root == RootCurrentUser ? "HKCU\\" : "HKLM\\") +
                        std::string(path);
-    if (PlatformError error = Refused(function, name)) return error;
-    *key = NewHandle(name);
-    Fake.maxOpenKeys = std::max(Fake.maxOpenKeys, ++Fake.openKeys);
-    return 0;
+    PlatformError error = Obtain(function, name, key, &Fake.openKeys);
+    Fake.maxOpenKeys = std::max(Fake.maxOpenKeys, Fake.openKeys);
+    return error;
 }
 
 }  // namespace
@@ -81,10 +88,7 @@ PlatformError SysCreateDirectory(const char* path) {
 bool SysIsFolder(const char* path) { return Fake.folders.count(path) != 0; }
 
 PlatformError SysCreateFile(const char* path, PlatformHandle* file) {
-    if (PlatformError error = Refused("CreateFileA", path)) return error;
-    *file = NewHandle(path);
-    Fake.openFiles++;
-    return 0;
+    return Obtain("CreateFileA", path, file, &Fake.openFiles);
 }
 
 PlatformError SysWriteFile(PlatformHandle file, const void*, unsigned length, unsigned* written) {
@@ -153,10 +157,7 @@ void SysCoInitialize() { Fake.com++; }
 void SysCoUninitialize() { Fake.com--; }
 
 PlatformError SysGetShellAllocator(PlatformHandle* allocator) {
-    if (PlatformError error = Refused("SHGetMalloc", "")) return error;
-    *allocator = NewHandle("allocator");
-    Fake.liveObjects++;
-    return 0;
+    return Obtain("SHGetMalloc", "", allocator, &Fake.liveObjects);
 }
 
 void SysAllocatorFree(PlatformHandle, PlatformHandle) { Fake.liveLists--; }
@@ -208,18 +209,13 @@ void SysNotifyAssociationsChanged() { Fake.events.push_back("notify"); }
 bool SysIsWow64() { return Fake.wow64; }
 
 PlatformError SysCreateShellLink(PlatformHandle* link) {
-    if (PlatformError error = Refused("CoCreateInstance", "")) return error;
-    *link = NewHandle("");
-    Fake.liveObjects++;
-    return 0;
+    return Obtain("CoCreateInstance", "", link, &Fake.liveObjects);
 }
 
 PlatformError SysQueryPersistFile(PlatformHandle link, PlatformHandle* persistFile) {
-    if (PlatformError error = Refused("QueryInterface", "")) return error;
-    *persistFile = NewHandle("");
-    linkOf[*persistFile] = link;
-    Fake.liveObjects++;
-    return 0;
+    PlatformError error = Obtain("QueryInterface", "", persistFile, &Fake.liveObjects);
+    if (error == 0) linkOf[*persistFile] = link;
+    return error;
 }
 
 PlatformError SysShellLinkSetPath(PlatformHandle link, const char* target) {

@@ -40,7 +40,11 @@ def scenarios(pf):
     default = pf + r"\Quorrelin"
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
-    failed = lambda what, reason: rf"box: Tessellograph was not completely installed!!!\r\n{what}: {reason} | OK"
+
+    def fault(steps, named, reason, **checks):  # a failed install: the box names the first failure
+        box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | OK"
+        return dict(dict(dict(values=default, links=group), **checks), steps=steps + ["ok", "answer=ok"],
+                    expect=[box, "exit: 2"])
     return {
         "default": dict(
             steps=settings + ["start", "notify", r"browse-cancel=C:\windows", "ok", "answer=yes"],
@@ -59,40 +63,29 @@ def scenarios(pf):
                    r"browse=path|C:\Tools\Brush", "ok", "answer=no"],
             expect=[r"edit: C:\Tools\Paint", r"edit: C:\Tools\Brush", SUCCESS, "exit: 0"], installed=r"C:\Tools\Brush",
             absent=[r"C:\Tools\Paint\Tessellograph.exe", r"C:\Tools\Brush\Quorrelin", default]),
-        "cancel": dict(steps=settings + ["start", "cancel", "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"],
-                       settings=["Keep"], absent=[default, group[0]], values=None),
-        "close": dict(steps=settings + ["start", "close", "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"],
-                      settings=["Keep"], absent=[default, group[0]], values=None),
-        "parent_missing": dict(
-            steps=[r"mkdir=C:\Deep\Nested", "start", r"browse=path|C:\Deep\Nested", r"rmdir=C:\Deep\Nested", "ok",
-                   "answer=ok"],
-            expect=[failed(r"C:\Deep\Nested", "Path not found."), "exit: 2"], absent=[r"C:\Deep"],
-            values=r"C:\Deep\Nested", links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
-        "file_held_open": dict(
-            steps=[f"mkdir={default}", rf"file={default}\Tessellograph.exe|held", rf"hold={default}\Tessellograph.exe",
-                   "start", "ok", "answer=ok"],
-            expect=[failed(default + r"\Tessellograph.exe", "Sharing violation."), "exit: 2"],
-            payloads=[default + r"\Brick.tpf", default + r"\Tessellograph3D.exe"],
-            kept={default + r"\Tessellograph.exe": "held"}, values=default, links=group),
-        "readonly_sample": dict(  # immutable, so that root cannot write it either
-            immutable=(default + r"\Brick.tpf", "old"), steps=["start", "ok", "answer=ok"],
-            expect=[failed(default + r"\Brick.tpf", "Access denied."), "exit: 2"],
-            payloads=[default + r"\Tessellograph3D.exe", default + r"\Tessellograph.exe"],
-            kept={default + r"\Brick.tpf": "old"}, values=default, links=group),
-        "file_as_install_folder": dict(
-            steps=[f"file={default}|in the way", "start", "ok", "answer=ok"],
-            expect=[failed(default, "File exists."), "exit: 2"], kept={default: "in the way"},
-            values=default, links=group),
-        "folders_in_the_way": dict(  # a folder named Brick.tpf, and a file named like the group
-            steps=[rf"mkdir={default}\Brick.tpf", f"file={group[0]}|in the way", "start", "ok", "answer=ok"],
-            expect=[failed(default + r"\Brick.tpf", "Access denied."), "exit: 2"],
-            payloads=[default + r"\Tessellograph3D.exe", default + r"\Tessellograph.exe"],
-            kept={group[0]: "in the way"}, values=default),
-        "volatile_key": dict(  # a volatile key takes no stored subkey, and is itself not saved
-            steps=[r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start", "ok", "answer=ok"],
-            expect=[failed(r"HKEY_LOCAL_MACHINE\SOFTWARE\Classes\Quorrelin.Tessellograph3D\CurVer",
-                           "Subkey must be volatile."), "exit: 2"],
-            payloads=[default + "\\" + name for name in PAYLOADS], values=default, links=group,
+        **{way: dict(steps=settings + ["start", way, "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"],
+                     settings=["Keep"], absent=[default, group[0]], values=None) for way in ("cancel", "close")},
+        "parent_missing": fault(
+            [r"mkdir=C:\Deep\Nested", "start", r"browse=path|C:\Deep\Nested", r"rmdir=C:\Deep\Nested"],
+            r"C:\Deep\Nested", "Path not found.", absent=[r"C:\Deep"], values=r"C:\Deep\Nested",
+            links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
+        "file_held_open": fault(
+            [f"mkdir={default}", rf"file={default}\Tessellograph.exe|held", rf"hold={default}\Tessellograph.exe", "start"],
+            default + r"\Tessellograph.exe", "Sharing violation.", kept={default + r"\Tessellograph.exe": "held"},
+            payloads=[default + r"\Brick.tpf", default + r"\Tessellograph3D.exe"]),
+        "readonly_sample": fault(  # immutable, so that root cannot write it either
+            ["start"], default + r"\Brick.tpf", "Access denied.", immutable=(default + r"\Brick.tpf", "old"),
+            payloads=[default + r"\Tessellograph3D.exe", default + r"\Tessellograph.exe"], kept={default + r"\Brick.tpf": "old"}),
+        "file_as_install_folder": fault([f"file={default}|in the way", "start"], default, "File exists.",
+                                        kept={default: "in the way"}),
+        "folders_in_the_way": fault(  # a folder named Brick.tpf, and a file named like the group
+            [rf"mkdir={default}\Brick.tpf", f"file={group[0]}|in the way", "start"], default + r"\Brick.tpf",
+            "Access denied.", payloads=[default + r"\Tessellograph3D.exe", default + r"\Tessellograph.exe"],
+            kept={group[0]: "in the way"}, links=None),
+        "volatile_key": fault(  # a volatile key takes no stored subkey, and is itself not saved
+            [r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start"],
+            r"HKEY_LOCAL_MACHINE\SOFTWARE\Classes\Quorrelin.Tessellograph3D\CurVer", "Subkey must be volatile.",
+            payloads=[default + "\\" + name for name in PAYLOADS],
             unsaved=("Quorrelin.Tessellograph3D", r"Quorrelin.Tessellograph3D\CurVer")),
         "planted_dll": dict(  # a uxtheme.dll of ours beside a copy, which Wine is told to prefer
             steps=[r"mkdir=C:\Downloads", r"copy=installer|C:\Downloads\TessellographInstall.exe",
@@ -204,8 +197,8 @@ class Run:
                            f"{path} holds its payload")
             if "values" in scenario or folder:
                 self.check_values(scenario.get("values", folder), scenario.get("unsaved", ()))
-            if "links" in scenario or folder:
-                self.check_links(*scenario.get("links", (PROGRAMS + "\\" + str(folder).rsplit("\\", 1)[-1], folder)))
+            if scenario.get("links") or folder:
+                self.check_links(*scenario.get("links") or (PROGRAMS + "\\" + folder.rsplit("\\", 1)[-1], folder))
             for path in scenario.get("absent", []):
                 self.check(not os.path.exists(self.prefix.host(path)), f"{path} does not exist")
             for path, content in scenario.get("kept", {}).items():
