@@ -110,3 +110,11 @@ find_package(Python3 COMPONENTS Interpreter REQUIRED)
 if(EXISTS ${PROJECT_SOURCE_DIR}/tests/wine/WineTests.cmake)
     include(${PROJECT_SOURCE_DIR}/tests/wine/WineTests.cmake)
 endif()
+
+# The benchmark's NSIS peer must install what ours does, or its numbers mean nothing.
+if(TEST wine.win32.prepare)
+    add_test(NAME bench.nsis_installs_the_same
+        COMMAND ${PROJECT_SOURCE_DIR}/bench/run --check ${WINDOWS_BUILD_DIR})
+    set_tests_properties(bench.nsis_installs_the_same PROPERTIES
+        FIXTURES_REQUIRED "wine_build;wine_prefix_win32" LABELS wine TIMEOUT 300)
+endif()
