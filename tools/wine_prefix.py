@@ -15,6 +15,14 @@ import subprocess
 import tempfile
 
 BINARY = re.compile(r"\.(dll|exe|drv|sys|nls|ocx|acm|cpl|tlb|ax|com|vxd|ds|msstyles)$", re.I)
+PROGRAMS = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
+SETTINGS = r"HKCU\Software\Quorrelin\Tessellograph"
+
+
+def value_table():
+    """The 43 default values an install writes, as (root, key, type, text)."""
+    table = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "wine", "registry_values.txt")
+    return [tuple(line.split("\t")) for line in open(table).read().splitlines() if line and line[0] != "#"]
 
 
 class Prefix:
@@ -112,6 +120,15 @@ class Prefix:
                 kind = "other" if m.group(3) is None else "REG_EXPAND_SZ" if m.group(2) else "REG_SZ"
                 key[1]["" if m.group(1) == "@" else unescape(m.group(1)[1:-1])] = (kind, unescape(m.group(4) or ""))
         return keys
+
+    def default_values(self):
+        """Each of the 43 keys as stored here: {"ROOT\\key": ((type, text) or None, class or None)}."""
+        registry = self.registry()
+        found = {}
+        for root, key, _, _ in value_table():
+            keyclass, values, _ = registry.get(("software\\classes\\" if root == "HKCR" else "") + key.lower(), (None, {}, ""))
+            found[f"{root}\\{key}"] = (values.get(""), keyclass)
+        return found
 
     def shortcut(self, path):
         """What lnkinfo reads in a shortcut: its local path, the last item of

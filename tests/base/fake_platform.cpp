@@ -67,7 +67,9 @@ void ResetFake() {
 }
 
 void Fail(const std::string& function, PlatformError error, const std::string& subject) { rules.push_back({function, subject, error}); }
-void Press(unsigned id) { Fake.dialog.push_back([id] { procedure(Dialog, MessageCommand, id, 0); }); }
+void Press(unsigned id, unsigned notification) {
+    Fake.dialog.push_back([=] { procedure(Dialog, MessageCommand, MessageParameter{notification} << 16 | id, 0); });
+}
 
 size_t EventIndex(const std::string& prefix) {
     for (size_t i = 0; i < Fake.events.size(); i++) {

@@ -48,5 +48,5 @@ void ResetFake();  // a new machine and a new installer state
 // The next call of `function` whose subject (a path, a key) contains
 // `subject` fails with `error`.
 void Fail(const std::string& function, PlatformError error, const std::string& subject = "");
-void Press(unsigned id);                       // a button of the dialog
+void Press(unsigned id, unsigned notification = 0);  // a WM_COMMAND to the dialog
 size_t EventIndex(const std::string& prefix);  // the first event starting so, or npos

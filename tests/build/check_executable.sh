@@ -10,11 +10,7 @@ build=${1:?usage: check_executable.sh WINDOWS_BUILD_DIR PAYLOAD_TOOL}
 tool=${2:?}
 exe=$build/TessellographInstall.exe
 here=$(dirname "$0")
-failures=0
-check() {  # check "what" command...
-    local what=$1; shift
-    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
+source "$here/../checks.sh"
 
 headers=$(i686-w64-mingw32-objdump -p "$exe")
 check "PE32 for i386, GUI subsystem" grep -qzE 'file format pei-i386.*Subsystem\s+00000002' <<<"$headers"
@@ -38,4 +34,4 @@ check "resources: dialog, icon group, version block and manifest" \
 icons=$(i686-w64-mingw32-windres -i "$build/standin/Tessellograph.exe" -O rc | grep -c 'RT_GROUP_ICON')
 check "the stand-in editor has 33 icon groups ($icons)" test "$icons" = 33
 
-exit $((failures != 0))
+finish

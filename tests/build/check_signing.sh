@@ -14,11 +14,7 @@ trap 'rm -rf "$work"' EXIT
 export SOURCE_DATE_EPOCH=1765000000 TESSELLOGRAPH_SIGNING_PASSWORD=Sesame-4417
 # Pristine Wine prefixes are shared with the other Wine tests, beside WORK_DIR.
 export TESSELLOGRAPH_WINE_PREFIXES=${TESSELLOGRAPH_WINE_PREFIXES:-$work/../wine-prefixes}
-passes=0; failures=0
-check() {  # check "what" command...
-    if "${@:2}"; then echo "ok   $1"; passes=$((passes + 1))
-    else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
+source "$source_dir/tests/checks.sh"
 build() {  # build TREE TARGET CMAKE-OPTIONS...; the output goes to TREE.log
     cmake -S "$source_dir" -B "$1" --toolchain "$source_dir/cmake/i686-w64-mingw32.cmake" "${@:3}" >"$1.log" 2>&1 &&
         cmake --build "$1" --target "$2" -j2 >>"$1.log" 2>&1
@@ -50,5 +46,4 @@ TESSELLOGRAPH_SIGNING_PASSWORD=wrong check "a wrong password stops the build" \
 check "a missing key file stops the build" refused missing-key "TESSELLOGRAPH_SIGNING_KEY: no such file" \
     "$certificate" -DTESSELLOGRAPH_SIGNING_KEY="$work/missing.pem"
 
-echo "$passes passed, $failures failed"
-exit $((failures != 0))
+finish

@@ -1,7 +1,7 @@
 // libFuzzer target: whole runs with a fuzzed Program Files folder, Programs
-// folder and browsed install folder, then the value texts on raw input.
-// Sanitizers catch a write past a buffer; the checks catch a path that was
-// cut instead of refused, and anything left open.
+// folder and browsed install folder. Sanitizers catch a write past a buffer;
+// the checks catch a path that was cut instead of refused, and anything left
+// open.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,7 +11,6 @@
 #include "installer/install_folder.h"
 #include "installer/install_location_dialog.h"
 #include "installer/run_installer.h"
-#include "registration/value_text.h"
 #include "tests/base/fake_platform.h"
 
 static std::string TakePiece(const uint8_t*& data, size_t& size) {
@@ -49,11 +48,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Require(Fake.openKeys == 0 && Fake.openFiles == 0 && Fake.liveObjects == 0 && Fake.liveLists == 0);
 
-    char value[TextCapacity];
-    ProgramNaming naming{chosen.c_str(), programFiles.c_str(), "%ProgramFiles(x86)%"};
-    bool fits = OpenCommandText(value, sizeof value, naming);
-    Require(fits == (value[0] == '"'));  // whole, or refused and empty
-    fits = ProgramIconText(value, sizeof value, naming, static_cast<int>(size) - 1000);
-    Require(fits == (value[0] != 0));
     return 0;
 }

@@ -12,7 +12,8 @@ TEST(ValueText, ProgramFilesBecomesTheReference) {
         {"D:\\Apps\\T.exe", "D:\\Apps\\T.exe"},
         {"C:\\Program Files2\\T.exe", "%ProgramFiles%2\\T.exe"},
         {"C:\\Program Files (x86)\\T.exe", "%ProgramFiles% (x86)\\T.exe"},
-        {"C:\\Program_Files\\T.exe", "C:\\Program_Files\\T.exe"},  // only letters are folded
+        {"C:\\Program_Files\\T.exe", "C:\\Program_Files\\T.exe"},
+        {"C:|Program Files\\T.exe", "C:|Program Files\\T.exe"},      // only letters are folded: "|" is "\\" ^ 0x20
         {"C:\\Prog", "C:\\Prog"},                                  // ends inside the folder's name
     };
     for (auto& row : rows) {
@@ -27,15 +28,6 @@ TEST(ValueText, ProgramFilesBecomesTheReference) {
     ProgramNaming unknown{"C:\\Apps\\T.exe", "", "%ProgramFiles%"};  // the shell did not say
     ASSERT_TRUE(ComposeProgramValue(value, sizeof value, unknown, false));
     EXPECT_STREQ(value, "C:\\Apps\\T.exe");
-}
-
-TEST(ValueText, PrefixCompareFoldsOnlyTheReferenceLetters) {
-    const char* const differ[][2] = {{"`", "@"}, {"{", "["}, {"_x", " x"}};  // one case bit apart
-    for (auto& pair : differ) EXPECT_EQ(PrefixCompare(pair[0], pair[1]).outcome, Differ) << pair[0];
-    EXPECT_EQ(PrefixCompare("xy", "X").outcome, OneEnded);
-    PrefixComparison equal = PrefixCompare("c:\\program files", "C:\\Program Files");
-    EXPECT_EQ(equal.outcome, Equal);
-    EXPECT_EQ(equal.stop, 17u);
 }
 
 TEST(ValueText, OpenCommandAndIconOrNothing) {

@@ -7,15 +7,17 @@
 # malformed installer gets exit 2 and one message, and nothing is written.
 set -u
 tool=${1:?usage: check_payload_tool.sh TOOL WINDOWS_BUILD_DIR WORK_DIR reading|extracting|refusing}
-exe=$2/TessellographInstall.exe work=$3 out=$3/out failures=0
+exe=$2/TessellographInstall.exe work=$3 out=$3/out
+source "$(dirname "$0")/../checks.sh"
 files=("$2"/standin/{Tessellograph.exe,Tessellograph3D.exe,Brick.tpf})
 rm -rf "$work"; mkdir -p "$out"; trap 'rm -rf "$work"' EXIT
-expect() {  # expect "what" exit-status "text the output must hold" command...; exit 2 comes with one line
-    local what=$1 status=$2 text=$3 output got; shift 3
+outcome() {  # outcome exit-status "text the output must hold" command...; exit 2 comes with one line
+    local status=$1 text=$2 output got; shift 2
     output=$("$@" 2>&1); got=$?
-    if [ "$got" = "$status" ] && [[ $output == *"$text"* ]] && { [ "$got" != 2 ] || [ "$(wc -l <<<"$output")" = 1 ]; }
-    then echo "ok   $what"; else echo "FAIL $what (exit $got)"; echo "$output"; failures=$((failures + 1)); fi
+    [ "$got" = "$status" ] && [[ $output == *"$text"* ]] && { [ "$got" != 2 ] || [ "$(wc -l <<<"$output")" = 1 ]; } ||
+        { echo "exit $got: $output"; false; }
 }
+expect() { check "$1" outcome "${@:2}"; }
 size() { stat -c %s "$1"; }
 
 reading() {
@@ -59,4 +61,4 @@ refusing() {
 }
 
 $4
-exit $((failures != 0))
+finish

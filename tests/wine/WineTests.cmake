@@ -2,12 +2,6 @@
 # wine.win32.<scenario> and wine.win64.<scenario>, each played by scenario.py
 # in its own copy of a pristine prefix. Needs the cross build in
 # WINDOWS_BUILD_DIR (the ExternalProject "windows").
-find_program(WINE_PROGRAM wine)
-find_program(LNKINFO_PROGRAM lnkinfo)
-if(NOT WINE_PROGRAM OR NOT LNKINFO_PROGRAM)
-    message(WARNING "wine or lnkinfo not found: no Wine tests")
-    return()
-endif()
 set(scenario_script ${CMAKE_CURRENT_LIST_DIR}/scenario.py)
 execute_process(COMMAND ${Python3_EXECUTABLE} ${scenario_script} list
                 OUTPUT_VARIABLE scenarios OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)

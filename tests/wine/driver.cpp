@@ -257,17 +257,6 @@ void Step(const std::string& step, const std::string& installerExe) {
     if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, part[0], part[1], part[2]);
     if (verb == "start") Start(argument.empty() ? installerExe : argument);
     if (!dialog) return;
-    if (verb == "notify") {
-        // Commands that carry a notification code are no commands: each
-        // returns at once, where a Browse taken for one would not.
-        bool handled = true;
-        for (int id : {IDOK, IDCANCEL, BrowseId, EditId}) {
-            DWORD_PTR result = 0;
-            handled = handled && SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(id, id == EditId ? EN_CHANGE : 1),
-                                                     0, SMTO_ABORTIFHUNG, 3000, &result);
-        }
-        Print("notified", handled ? "handled" : "blocked");
-    }
     if (verb == "browse") Browse(part[0], part[1], IDOK);
     if (verb == "browse-cancel") Browse("path", argument, IDCANCEL);
     if (verb == "ok" || verb == "cancel") Click(dialog, verb == "ok" ? IDOK : IDCANCEL);
