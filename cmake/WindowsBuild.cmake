@@ -114,6 +114,7 @@ endif()
 # Presses OK and No for tools/run-installer when there is no display.
 add_executable(TessellographHeadlessUser ${PROJECT_SOURCE_DIR}/tools/headless_user.cpp)
 target_link_options(TessellographHeadlessUser PRIVATE -static)
+target_link_libraries(TessellographHeadlessUser PRIVATE psapi)
 
 if(EXISTS ${PROJECT_SOURCE_DIR}/tests/wine/CMakeLists.txt)
     add_subdirectory(tests/wine)
