@@ -8,7 +8,7 @@ set(CMAKE_CXX_STANDARD 17)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
-# Payloads for the replay: two small files and an empty one.
+# Payloads for the native tests: two small files and an empty one.
 set(TEST_PAYLOAD_DIR ${CMAKE_BINARY_DIR}/test-payloads)
 file(WRITE ${TEST_PAYLOAD_DIR}/main.bin "MZ stand-in for the editor's program\n")
 file(WRITE ${TEST_PAYLOAD_DIR}/engine.bin "MZ engine\n")
@@ -24,14 +24,13 @@ target_link_options(InstallerLogic PUBLIC ${SANITIZERS})
 find_package(GTest REQUIRED)
 include(GoogleTest)
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/base/*.cpp
-     ${PROJECT_SOURCE_DIR}/tests/deploy/*.cpp ${PROJECT_SOURCE_DIR}/tests/registration/*.cpp
-     ${PROJECT_SOURCE_DIR}/tests/installer/*.cpp)
+     ${PROJECT_SOURCE_DIR}/tests/registration/*.cpp ${PROJECT_SOURCE_DIR}/tests/installer/*.cpp)
 add_executable(NativeTests ${NATIVE_TEST_SOURCES} $<TARGET_OBJECTS:TestPayloadBlock>)
 target_link_libraries(NativeTests PRIVATE InstallerLogic GTest::gtest GTest::gtest_main)
 gtest_discover_tests(NativeTests TEST_PREFIX native. DISCOVERY_TIMEOUT 60)
 
-# A fuzz target over the text building and whole runs with fuzzed folders,
-# built with clang's libFuzzer and run for a bounded time as a test.
+# A fuzz target of whole runs with fuzzed folders, built with clang's
+# libFuzzer and run for a bounded time as a test.
 find_program(CLANGXX NAMES clang++ clang++-14 REQUIRED)
 set(FUZZ_TARGET ${CMAKE_BINARY_DIR}/fuzz_install)
 set(FUZZ_SOURCES ${PORTABLE_SOURCES} ${PROJECT_SOURCE_DIR}/tests/base/fake_platform.cpp
