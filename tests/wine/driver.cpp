@@ -217,12 +217,6 @@ void Answer(const std::string& answer) {
     WaitForSingleObject(process, 10000);
 }
 
-void MakeFolders(const std::wstring& path) {
-    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
-        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-    CreateDirectoryW(path.c_str(), nullptr);
-}
-
 // "key" is HKCU\..., HKCR\... or HKLM\...; "stale" opens the key, as creating
 // it again without a class would clear its class under Wine.
 void SetRegistry(const std::string& verb, std::string key, const std::string& name, const std::string& value) {
@@ -242,18 +236,10 @@ void Step(const std::string& step, const std::string& installerExe) {
     std::vector<std::string> part(1);
     for (char c : argument) c == '|' ? part.push_back("") : void(part.back() += c);
     part.resize(3);
-    if (verb == "mkdir") MakeFolders(Wide(argument));
-    if (verb == "file") {  // a file in the way, holding part 1
-        HANDLE file = CreateFileA(part[0].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, part[1].c_str(), part[1].size(), &written, nullptr);
-        CloseHandle(file);
-    }
     if (verb == "hold") CreateFileA(argument.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (verb == "rmdir") {  // the folder and its parents
         for (std::string path = argument; path.size() > 3; path.resize(path.rfind('\\'))) RemoveDirectoryA(path.c_str());
     }
-    if (verb == "copy") CopyFileA(part[0] == "installer" ? installerExe.c_str() : part[0].c_str(), part[1].c_str(), FALSE);
     if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, part[0], part[1], part[2]);
     if (verb == "start") Start(argument.empty() ? installerExe : argument);
     if (!dialog) return;

@@ -35,7 +35,8 @@ def scenarios(pf):
     installer sees it. `installed`: a folder holding a complete install, with
     the 43 values naming it and its group with both shortcuts; `values` and
     `links` check those alone; `payloads` are files holding their payload,
-    `kept` files that must keep what they held, `absent` paths that must not be."""
+    `kept` files that must keep what they held, `absent` paths that must not be.
+    `made` is put on the disk before the run, `spoil` between its two parts."""
     default = pf + r"\Quorrelin"
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
@@ -57,29 +58,26 @@ def scenarios(pf):
                    default + r"\Tessellograph.exe": b"", group[0] + r"\Tessellograph.lnk": b"\xa5" * 300},
             then=[f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"],
             expect=[SUCCESS, "exit: 0", SUCCESS, "exit: 0"], installed=default, settings=None),
-        "browse": dict(  # the last folder chosen wins, taken as it is
-            steps=[r"mkdir=C:\Tools\Paint", r"mkdir=C:\Tools\Brush", "start", r"browse=path|C:\Tools\Paint",
-                   r"browse=path|C:\Tools\Brush", "ok", "answer=no"],
-            expect=[r"edit: C:\Tools\Paint", r"edit: C:\Tools\Brush", SUCCESS, "exit: 0"], installed=r"C:\Tools\Brush",
-            absent=[r"C:\Tools\Paint\Tessellograph.exe", r"C:\Tools\Brush\Quorrelin", default]),
         **{way: dict(steps=settings + ["start", way, "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"],
                      settings=["Keep"], absent=[default, group[0]], values=None) for way in ("cancel", "close")},
         "parent_missing": fault(
-            [r"mkdir=C:\Deep\Nested", "start", r"browse=path|C:\Deep\Nested", r"rmdir=C:\Deep\Nested"],
-            r"C:\Deep\Nested", "Path not found.", absent=[r"C:\Deep"], values=r"C:\Deep\Nested",
+            ["start", r"browse=path|C:\Deep\Nested", r"rmdir=C:\Deep\Nested"], r"C:\Deep\Nested", "Path not found.",
+            made={r"C:\Deep\Nested": None}, absent=[r"C:\Deep"], values=r"C:\Deep\Nested",
             links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
         "file_held_open": fault(
-            [f"mkdir={default}", rf"file={default}\Tessellograph.exe|held", rf"hold={default}\Tessellograph.exe", "start"],
-            default + r"\Tessellograph.exe", "Sharing violation.", kept={default + r"\Tessellograph.exe": "held"},
+            [rf"hold={default}\Tessellograph.exe", "start"], default + r"\Tessellograph.exe", "Sharing violation.",
+            made={default + r"\Tessellograph.exe": b"held"}, kept={default + r"\Tessellograph.exe": "held"},
             payloads=[default + r"\Brick.tpf", default + r"\Tessellograph3D.exe"]),
         "readonly_sample": fault(  # immutable, so that root cannot write it either
-            ["start"], default + r"\Brick.tpf", "Access denied.", immutable=(default + r"\Brick.tpf", "old"),
+            ["start"], default + r"\Brick.tpf", "Access denied.", made={default + r"\Brick.tpf": b"old"},
+            immutable=default + r"\Brick.tpf",
             payloads=[default + r"\Tessellograph3D.exe", default + r"\Tessellograph.exe"], kept={default + r"\Brick.tpf": "old"}),
-        "file_as_install_folder": fault([f"file={default}|in the way", "start"], default, "File exists.",
+        "file_as_install_folder": fault(["start"], default, "File exists.", made={default: b"in the way"},
                                         kept={default: "in the way"}),
         "folders_in_the_way": fault(  # a folder named Brick.tpf, and a file named like the group
-            [rf"mkdir={default}\Brick.tpf", f"file={group[0]}|in the way", "start"], default + r"\Brick.tpf",
-            "Access denied.", payloads=[default + r"\Tessellograph3D.exe", default + r"\Tessellograph.exe"],
+            ["start"], default + r"\Brick.tpf", "Access denied.",
+            made={default + r"\Brick.tpf": None, group[0]: b"in the way"},
+            payloads=[default + r"\Tessellograph3D.exe", default + r"\Tessellograph.exe"],
             kept={group[0]: "in the way"}, links=None),
         "volatile_key": fault(  # a volatile key takes no stored subkey, and is itself not saved
             [r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start"],
@@ -87,14 +85,14 @@ def scenarios(pf):
             payloads=[default + "\\" + name for name in PAYLOADS],
             unsaved=("Quorrelin.Tessellograph3D", r"Quorrelin.Tessellograph3D\CurVer")),
         "planted_dll": dict(  # a uxtheme.dll of ours beside a copy, which Wine is told to prefer
-            steps=[r"mkdir=C:\Downloads", r"copy=installer|C:\Downloads\TessellographInstall.exe",
-                   r"copy={planted}|C:\Downloads\uxtheme.dll",
-                   r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin",
+            made={r"C:\Downloads\TessellographInstall.exe": "TessellographInstall.exe",
+                  r"C:\Downloads\uxtheme.dll": "tests/wine/TessellographPlanted.dll"},
+            steps=[r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin",
                    r"start=C:\Downloads\TessellographInstall.exe", "module=uxtheme.dll", "ok", "answer=no"],
             expect=[r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default),
         "refused_folders": dict(
-            steps=[r"mkdir=C:\Kept", f"mkdir={LONGEST}", f"mkdir={TOO_LONG}", r"mkdir=C:\%u6570%u636E",
-                   r"mkdir=C:\%u0100rea", "start", r"browse=path|C:\Kept", "browse=item|17", f"browse=path|{TOO_LONG}",
+            made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, "C:\\\u6570\u636e", "C:\\\u0100rea")},
+            steps=["start", r"browse=path|C:\Kept", "browse=item|17", f"browse=path|{TOO_LONG}",
                    r"browse=wide|C:\%u6570%u636E", r"browse=wide|C:\%u0100rea", f"browse=path|{LONGEST}", "ok",
                    "answer=no"],
             expect=[r"edit: C:\Kept",
@@ -105,7 +103,7 @@ def scenarios(pf):
                    + [refused("The name of the folder you chose has characters that Setup cannot use.")
                       .format("another folder"), r"edit: C:\Kept"] * 2  # lacking, and only a look-alike
                    + [f"edit: {LONGEST}", SUCCESS, "exit: 0"],
-            installed=LONGEST),
+            installed=LONGEST, absent=[r"C:\Kept\Tessellograph.exe", default]),  # the last choice, taken as it is
     }
 
 
@@ -121,9 +119,7 @@ class Run:
     def drive(self, steps):
         windows = lambda path: Prefix.windows(os.path.join(self.build, path))
         transcript, ended = self.prefix.run(windows("tests/wine/TessellographTestDriver.exe"),
-                                            windows("TessellographInstall.exe"),
-                                            *[step.replace("{planted}", windows("tests/wine/TessellographPlanted.dll"))
-                                              for step in steps])
+                                            windows("TessellographInstall.exe"), *steps)
         print(transcript, end="")
         self.check(ended, "every program of the run ended")
         return transcript.splitlines()
@@ -161,22 +157,26 @@ class Run:
                        and not extras, f"lnkinfo: {name}.lnk leads to {target} and sets nothing else "
                                        f"({local}, {item}, {extras})")
 
+    def make(self, made):
+        """Puts on drive C: folders (None), files (their bytes) and copies of built files (their path)."""
+        for path, content in made.items():
+            host = self.prefix.host(path)
+            os.makedirs(host if content is None else os.path.dirname(host), exist_ok=True)
+            if content is not None:
+                open(host, "wb").write(open(os.path.join(self.build, content), "rb").read()
+                                       if isinstance(content, str) else content)
+
     def play(self, name):
         scenario = scenarios(self.prefix.program_files)[name]
         self.prefix.copy()
-        immutable = None
+        immutable = scenario.get("immutable") and self.prefix.host(scenario["immutable"])
         try:
-            if "immutable" in scenario:
-                path, content = scenario["immutable"]
-                immutable = self.prefix.host(path)
-                os.makedirs(os.path.dirname(immutable))
-                open(immutable, "w").write(content)
-                if subprocess.run(["chattr", "+i", immutable]).returncode != 0:
-                    print("skipped: this file system cannot make a file immutable")
-                    return 77
+            self.make(scenario.get("made", {}))
+            if immutable and subprocess.run(["chattr", "+i", immutable]).returncode != 0:
+                print("skipped: this file system cannot make a file immutable")
+                return 77
             seen = self.drive(scenario["steps"])
-            for path, junk in scenario.get("spoil", {}).items():
-                open(self.prefix.host(path), "wb").write(junk)
+            self.make(scenario.get("spoil", {}))
             if "then" in scenario:
                 seen += self.drive(scenario["then"])
             expected, at = scenario["expect"], 0
