@@ -182,7 +182,9 @@ ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path) {
     return kind;
 }
 
-PlatformHandle SysBrowseForFolder(const FolderBrowserRecord*) {
+PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record) {
+    Fake.browsers.push_back({record->owner == Dialog, (record->flags & BrowseNewDialogStyle) != 0,
+                             (record->flags & BrowseReturnOnlyFileSystemFolders) != 0});
     if (Fake.browse.empty()) return nullptr;  // cancelled
     PlatformHandle list = NewHandle(Fake.browse.front().second);
     browsed[list] = Fake.browse.front().first;

@@ -150,6 +150,9 @@ TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {
     EXPECT_EQ(Fake.boxes[0].text, "Choose a folder to install Tessellograph in with Browse.");
     EXPECT_NE(Fake.boxes[1].text.find("too long"), std::string::npos);
     EXPECT_TRUE(Fake.boxes[1].owned);
+    ASSERT_EQ(Fake.browsers.size(), 2u);
+    for (const FakeBrowser& browser : Fake.browsers)
+        EXPECT_TRUE(browser.owned && browser.newStyle && browser.fileSystemOnly);
     EXPECT_EQ(Fake.values["HKCR\\tpffile\\shell\\open\\command"].text, "\"C:\\\\Tessellograph.exe\" \"%1\"");
     // A drive root has no name of its own: the shortcuts go into Programs itself.
     EXPECT_EQ(Fake.links[Fake.programs + "\\\\Tessellograph3D.lnk"], "C:\\\\Tessellograph3D.exe");
