@@ -70,6 +70,7 @@ void Fail(const std::string& function, PlatformError error, const std::string& s
 void Press(unsigned id, unsigned notification) {
     Fake.dialog.push_back([=] { procedure(Dialog, MessageCommand, MessageParameter{notification} << 16 | id, 0); });
 }
+void SendSysCommand(unsigned command) { Fake.dialog.push_back([=] { procedure(Dialog, MessageSysCommand, command, 0); }); }
 
 size_t EventIndex(const std::string& prefix) {
     for (size_t i = 0; i < Fake.events.size(); i++) {

@@ -56,4 +56,5 @@ void ResetFake();  // a new machine and a new installer state
 // `subject` fails with `error`.
 void Fail(const std::string& function, PlatformError error, const std::string& subject = "");
 void Press(unsigned id, unsigned notification = 0);  // a WM_COMMAND to the dialog
+void SendSysCommand(unsigned command);               // a WM_SYSCOMMAND to it
 size_t EventIndex(const std::string& prefix);  // the first event starting so, or npos

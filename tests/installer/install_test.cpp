@@ -38,6 +38,7 @@ protected:
 
 TEST_F(InstallRun, StagesInTheirOrderWithEveryValueCountingItsNul) {
     for (unsigned id : {ControlCancel, ControlOk}) Press(id, 1);  // notifications, not commands
+    SendSysCommand(0xF020);                                        // minimise, not close
     ASSERT_EQ(Install(), ExitInstalled);
     // The settings reset comes before the dialog; the main shortcut is saved
     // before its target exists; the association notice follows the last value.
@@ -117,6 +118,7 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
         EXPECT_TRUE(Fake.launches.empty()) << fault.function;
         EXPECT_EQ(Fake.values.count("HKCR\\tpffile"), 1u) << fault.function;
         EXPECT_NE(EventIndex("notify"), std::string::npos);
+        for (auto& link : Fake.links) EXPECT_EQ(link.first.compare(0, Group.size(), Group), 0) << link.first;
         ExpectNothingLeftOpen();
     }
     ResetFake();
@@ -150,6 +152,7 @@ TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {
     EXPECT_EQ(Fake.boxes[0].text, "Choose a folder to install Tessellograph in with Browse.");
     EXPECT_NE(Fake.boxes[1].text.find("too long"), std::string::npos);
     EXPECT_TRUE(Fake.boxes[1].owned);
+    for (int i : {0, 1}) EXPECT_EQ(Fake.boxes[i].style, 0x30u);  // refusals warn
     ASSERT_EQ(Fake.browsers.size(), 2u);
     for (const FakeBrowser& browser : Fake.browsers)
         EXPECT_TRUE(browser.owned && browser.newStyle && browser.fileSystemOnly);

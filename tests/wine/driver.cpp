@@ -7,6 +7,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 #include <psapi.h>
 #include <shlobj.h>
 
@@ -79,9 +80,11 @@ void WaitGone(HWND window) {
     for (DWORD start = GetTickCount(); IsWindow(window) && GetTickCount() - start < 10000;) Sleep(20);
 }
 
-// A message box: its text, and its visible buttons.
+// A message box: its text, its icon, and its visible buttons.
 std::string DescribeBox(HWND box) {
-    std::string described = Text(GetDlgItem(box, 0xFFFF)) + " |";
+    DWORD_PTR icon = 0;
+    SendMessageTimeoutA(GetDlgItem(box, stc1), STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
+    std::string described = Text(GetDlgItem(box, 0xFFFF)) + (icon ? " | icon |" : " |");
     const std::pair<int, const char*> buttons[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
     for (auto& button : buttons) {
         if (IsWindowVisible(GetDlgItem(box, button.first))) described += std::string(" ") + button.second;

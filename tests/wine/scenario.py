@@ -17,8 +17,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
 from wine_prefix import PROGRAMS, SETTINGS, Prefix, value_table  # noqa: E402
 
-SUCCESS = r"box: Tessellograph is installed!!!\r\nWould you like to run Tessellograph now? | Yes No"
-NOT_INSTALLED = "box: Tessellograph was not installed!!! | OK"
+SUCCESS = r"box: Tessellograph is installed!!!\r\nWould you like to run Tessellograph now? | icon | Yes No"
+NOT_INSTALLED = "box: Tessellograph was not installed!!! | icon | OK"
 OURS = (r"software\classes\quorrelin.", r"software\classes\.tpf", r"software\classes\tpffile")
 # The longest folder whose files stay within 259 characters, and one longer.
 LONGEST = r"C:\Long" + "\\" + "a" * 60 + "\\" + "b" * 60 + "\\" + "x" * 109
@@ -27,7 +27,7 @@ PAYLOADS = ("Brick.tpf", "Tessellograph3D.exe", "Tessellograph.exe")
 
 
 def refused(why):
-    return rf"refused: {why}\r\nChoose {{}} to install Tessellograph in. | OK | owned"
+    return rf"refused: {why}\r\nChoose {{}} to install Tessellograph in. | icon | OK | owned"
 
 
 def scenarios(pf):
@@ -42,7 +42,7 @@ def scenarios(pf):
     group = (PROGRAMS + r"\Quorrelin", default)
 
     def fault(steps, named, reason, **checks):  # a failed install: the box names the first failure
-        box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | OK"
+        box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon | OK"
         return dict(dict(dict(values=default, links=group), **checks), steps=steps + ["ok", "answer=ok"],
                     expect=[box, "exit: 2"])
     return {
