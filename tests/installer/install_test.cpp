@@ -130,6 +130,11 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
     Fake.shortWriteBy = 1;  // Brick.tpf is empty: the engine is the first short file
     EXPECT_EQ(Install(), ExitInstallFailed);
     EXPECT_EQ(Fake.boxes[0].text, Failed + Folder + "\\Tessellograph3D.exe: reason 29.");
+    ResetFake();  // a reason that does not fit whole is left out, not cut
+    Fake.programs = "C:\\" + std::string(957, 'p');
+    Fail("CreateDirectoryA", 5, "p\\Quorrelin");
+    Install();
+    EXPECT_EQ(Fake.boxes[0].text, Failed + Fake.programs + "\\Quorrelin");
 }
 
 TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {
