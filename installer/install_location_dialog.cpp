@@ -6,7 +6,9 @@
 
 static const char DialogCaption[] = "Install Tessellograph at";
 
-void CentreInWorkArea(const WindowRect& window, const WindowRect& work, int* x, int* y) {
+// Top-left corner that centres a window of the given outer rectangle in the
+// work area, kept inside it when the window is the larger.
+static void CentreInWorkArea(const WindowRect& window, const WindowRect& work, int* x, int* y) {
     int width = window.right - window.left;
     int height = window.bottom - window.top;
     int workWidth = work.right - work.left;

@@ -15,6 +15,3 @@ enum {
 bool InstallLocationDialogProc(PlatformHandle dialog, unsigned message, MessageParameter wParam,
                                MessageParameter lParam);
 
-// Top-left corner that centres a window of the given outer rectangle in the
-// work area, kept inside it when the window is the larger.
-void CentreInWorkArea(const WindowRect& window, const WindowRect& work, int* x, int* y);

@@ -116,7 +116,7 @@ void SysDescribeError(PlatformError error, char* text, unsigned capacity) {
 }
 
 PlatformHandle SysLoadIcon(PlatformHandle, unsigned id) { return NewHandle("icon " + std::to_string(id)); }
-void SysGetWorkArea(WindowRect* area) { *area = WindowRect{0, 0, 1024, 768}; }
+void SysGetWorkArea(WindowRect* area) { *area = Fake.workArea; }
 
 int SysRunDialog(PlatformHandle, const char* name, DialogProcedure dialogProcedure) {
     Fake.events.push_back(std::string("dialog ") + name);
@@ -128,8 +128,8 @@ int SysRunDialog(PlatformHandle, const char* name, DialogProcedure dialogProcedu
 }
 
 void SysEndDialog(PlatformHandle, int result) { dialogResult = result; }
-void SysGetWindowRect(PlatformHandle, WindowRect* rect) { *rect = WindowRect{82, 33, 388, 157}; }
-void SysMoveWindow(PlatformHandle, int, int, int, int) {}
+void SysGetWindowRect(PlatformHandle, WindowRect* rect) { *rect = Fake.window; }
+void SysMoveWindow(PlatformHandle, int x, int y, int, int) { Fake.placed = {x, y}; }
 void SysSetIcon(PlatformHandle, PlatformHandle) {}
 void SysSetDlgItemText(PlatformHandle, int, const char* text) { Fake.dialogText = text; }
 

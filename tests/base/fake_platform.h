@@ -33,6 +33,7 @@ struct FakeWorld {
     std::string programFiles = "C:\\Program Files";  // "" when the shell cannot say
     std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
     bool wow64 = false, desktopShell = true;
+    WindowRect workArea = {0, 0, 1024, 768}, window = {82, 33, 388, 157};  // the dialog as laid out
     std::set<std::string> folders;
     unsigned shortWriteBy = 0;                            // bytes every write leaves out
     std::deque<std::function<void()>> dialog;             // steps once the dialog is open
@@ -46,6 +47,7 @@ struct FakeWorld {
     std::vector<FakeBrowser> browsers;
     std::vector<std::string> launches;
     std::string dialogText;
+    std::pair<int, int> placed;  // where the dialog was moved
     int openKeys = 0, maxOpenKeys = 0, openFiles = 0, liveObjects = 0, liveLists = 0, com = 0;
 };
 

@@ -39,6 +39,7 @@ protected:
 TEST_F(InstallRun, StagesInTheirOrderWithEveryValueCountingItsNul) {
     for (unsigned id : {ControlCancel, ControlOk}) Press(id, 1);  // notifications, not commands
     SendSysCommand(0xF020);                                        // minimise, not close
+    Fake.workArea = {-1280, 40, 0, 1064};                          // left of the primary monitor
     ASSERT_EQ(Install(), ExitInstalled);
     // The settings reset comes before the dialog; the main shortcut is saved
     // before its target exists; the association notice follows the last value.
@@ -69,6 +70,7 @@ TEST_F(InstallRun, StagesInTheirOrderWithEveryValueCountingItsNul) {
     // Wine stores a NUL of its own, so only here does the count show.
     for (auto& value : Fake.values) EXPECT_EQ(value.second.byteCount, value.second.text.size() + 1);
     EXPECT_EQ(Fake.boxes[0].style, 0x44u);
+    EXPECT_EQ(Fake.placed, std::make_pair(-1280 + 487, 40 + 450));  // centred
     EXPECT_TRUE(Fake.launches.empty());  // the answer was No
     ExpectNothingLeftOpen();
 }
@@ -148,12 +150,15 @@ TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {
     // refused like one past the system's limit; a drive root is taken.
     ResetFake();
     Fail("SHGetSpecialFolderLocation", 0x80004005u, "PROGRAM_FILES");
+    Fake.workArea = {100, 50, 740, 530};  // smaller than the dialog: its caption stays in reach
+    Fake.window = {0, 0, 900, 700};
     Press(ControlOk);
     Fake.browse = {{ItemPathTooLong, "C:\\" + std::string(1100, 'y')}, {ItemPathFound, "C:\\"}};
     Fake.folders.insert(Fake.programs + "\\");
     Press(ControlBrowse);
     Press(ControlBrowse);
     EXPECT_EQ(Install(), ExitInstalled);
+    EXPECT_EQ(Fake.placed, std::make_pair(100, 50));
     EXPECT_EQ(Fake.boxes[0].text, "Choose a folder to install Tessellograph in with Browse.");
     EXPECT_NE(Fake.boxes[1].text.find("too long"), std::string::npos);
     EXPECT_TRUE(Fake.boxes[1].owned);
@@ -165,22 +170,6 @@ TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {
     // A drive root has no name of its own: the shortcuts go into Programs itself.
     EXPECT_EQ(Fake.links[Fake.programs + "\\\\Tessellograph3D.lnk"], "C:\\\\Tessellograph3D.exe");
     ExpectNothingLeftOpen();
-}
-
-TEST(Centring, HalvesTheSpareRoomAndKeepsALargeWindowInReach) {
-    const struct {
-        WindowRect window, work;
-        int x, y;
-    } rows[] = {
-        {{0, 0, 306, 124}, {-1280, 40, 0, 1064}, -1280 + 487, 490},  // left of the primary
-        {{0, 0, 900, 700}, {100, 50, 740, 530}, 100, 50},             // larger than the work area
-    };
-    for (auto& row : rows) {
-        int x = 0, y = 0;
-        CentreInWorkArea(row.window, row.work, &x, &y);
-        EXPECT_EQ(x, row.x);
-        EXPECT_EQ(y, row.y);
-    }
 }
 
 }  // namespace
