@@ -7,22 +7,12 @@
 // --measure, for bench/run, it prints name=value lines instead: times from
 // the program's start (QueryPerformanceCounter) and, with --memory, the
 // peaks of the memory counters it samples on every turn.
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "process_windows.h"
+
 #include <psapi.h>
 
 #include <cstdio>
 #include <cstring>
-
-static DWORD ProcessId;
-
-static BOOL CALLBACK IsTheOne(HWND window, LPARAM found) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != ProcessId || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
 
 static double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER frequency) {
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
@@ -31,8 +21,7 @@ static double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER f
 // The text of a dialog's control (0xFFFF: a message box's message).
 static const char* Say(HWND window, int control) {
     static char text[1024];
-    text[0] = 0;
-    GetDlgItemTextA(window, control, text, sizeof text);
+    WindowText(GetDlgItem(window, control), text, sizeof text);
     return text;
 }
 
@@ -63,7 +52,6 @@ int main(int argc, char** argv) {
         printf("cannot start %s (error %lu)\n", command, GetLastError());
         return 2;
     }
-    ProcessId = program.dwProcessId;
     HWND dialog = nullptr, box = nullptr;
     SIZE_T peakWorkingSet = 0, peakPrivate = 0;
     unsigned samples = 0;
@@ -76,8 +64,7 @@ int main(int argc, char** argv) {
             if (counters.PeakWorkingSetSize > peakWorkingSet) peakWorkingSet = counters.PeakWorkingSetSize;
             if (counters.PagefileUsage > peakPrivate) peakPrivate = counters.PagefileUsage;
         }
-        HWND window = nullptr;
-        EnumWindows(IsTheOne, reinterpret_cast<LPARAM>(&window));
+        HWND window = FindProcessWindow(program.dwProcessId, nullptr);
         if (window != nullptr && dialog == nullptr) {
             QueryPerformanceCounter(&shown);
             dialog = window;

@@ -4,8 +4,8 @@
 // for scenario.py, which also checks what the run left in the prefix.
 //   TessellographTestDriver.exe INSTALLER STEP...
 // In paths, %uXXXX stands for a character the ANSI code page may lack.
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "tools/process_windows.h"
+
 #include <commctrl.h>
 #include <dlgs.h>
 #include <psapi.h>
@@ -41,37 +41,21 @@ std::wstring Wide(const std::string& text) {
 }
 
 std::string Text(HWND window) {
-    char text[2048] = "";
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        10000, &length);
-    return std::string(text, length);
+    char text[2048];
+    return std::string(text, WindowText(window, text, sizeof text));
 }
 
-struct Search {
-    const char* caption;
-    HWND except, found;
-};
-
-BOOL CALLBACK Consider(HWND window, LPARAM parameter) {
-    Search* search = reinterpret_cast<Search*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != installer.dwProcessId || window == search->except || !IsWindowVisible(window) ||
-        Text(window) != search->caption) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-// A visible top-level window of the installer captioned so, other than `except`.
+// A visible top-level window of the installer captioned so, to the letter
+// (FindWindow ignores case), other than `except`.
 HWND WaitForWindow(const char* caption, HWND except, DWORD timeoutMs = 20000) {
-    Search search = {caption, except, nullptr};
+    HWND found = nullptr;
     for (DWORD start = GetTickCount(); GetTickCount() - start <= timeoutMs; Sleep(50)) {
-        EnumWindows(Consider, reinterpret_cast<LPARAM>(&search));
-        if (search.found) WaitForInputIdle(installer.hProcess, 5000);
-        if (search.found || WaitForSingleObject(installer.hProcess, 0) == WAIT_OBJECT_0) break;
+        found = FindProcessWindow(installer.dwProcessId, caption, except);
+        if (found && Text(found) != caption) found = nullptr;
+        if (found) WaitForInputIdle(installer.hProcess, 5000);
+        if (found || WaitForSingleObject(installer.hProcess, 0) == WAIT_OBJECT_0) break;
     }
-    return search.found;
+    return found;
 }
 
 void Click(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
