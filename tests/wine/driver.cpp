@@ -64,16 +64,11 @@ void WaitGone(HWND window) {
     for (DWORD start = GetTickCount(); IsWindow(window) && GetTickCount() - start < 10000;) Sleep(20);
 }
 
-// A message box: its text, its icon, and its visible buttons.
+// A message box: its text, and whether it shows an icon.
 std::string DescribeBox(HWND box) {
     DWORD_PTR icon = 0;
     SendMessageTimeoutA(GetDlgItem(box, stc1), STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
-    std::string described = Text(GetDlgItem(box, 0xFFFF)) + (icon ? " | icon |" : " |");
-    const std::pair<int, const char*> buttons[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
-    for (auto& button : buttons) {
-        if (IsWindowVisible(GetDlgItem(box, button.first))) described += std::string(" ") + button.second;
-    }
-    return described;
+    return Text(GetDlgItem(box, 0xFFFF)) + (icon ? " | icon" : "");
 }
 
 // The installer's module of that name: its address, and where it was loaded from.
@@ -144,9 +139,9 @@ void SendRemote(HWND browser, UINT message, WPARAM wParam, const void* bytes, si
     VirtualFreeEx(installer.hProcess, remote, 0, MEM_RELEASE);
 }
 
-// Browse, select in the folder browser by "path", "wide" (a UTF-16 path) or
-// "item" (a special folder's number), then press the browser's `button`.
-void Browse(const std::string& how, const std::string& what, int button) {
+// Browse, select a path in the folder browser (a special folder's number
+// with "browse-item"), then press its OK (Cancel with "browse-cancel").
+void Browse(const std::string& verb, const std::string& what) {
     Click(dialog, BrowseId);
     HWND browser = WaitForWindow("Browse for Folder", dialog);
     HWND tree = FindWindowExA(browser, nullptr, "SysTreeView32", nullptr);
@@ -157,17 +152,16 @@ void Browse(const std::string& how, const std::string& what, int button) {
     for (DWORD start = GetTickCount(); !root && GetTickCount() - start < 10000; Sleep(20))
         SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, 5000, &root);
     LPITEMIDLIST item = nullptr;
-    if (how == "item") SHGetSpecialFolderLocation(nullptr, atoi(what.c_str()), &item);
+    if (verb == "browse-item") SHGetSpecialFolderLocation(nullptr, atoi(what.c_str()), &item);
     std::wstring wide = Wide(what);
     for (DWORD start = GetTickCount(); (now == root || !now) && GetTickCount() - start < 10000; Sleep(100)) {
-        if (how == "path") SendRemote(browser, BFFM_SETSELECTIONA, TRUE, what.c_str(), what.size() + 1);
-        if (how == "wide") SendRemote(browser, BFFM_SETSELECTIONW, TRUE, wide.c_str(), 2 * wide.size() + 2);
-        if (how == "item") SendRemote(browser, BFFM_SETSELECTIONA, FALSE, item, ILGetSize(item));
+        if (item) SendRemote(browser, BFFM_SETSELECTIONA, FALSE, item, ILGetSize(item));
+        else SendRemote(browser, BFFM_SETSELECTIONW, TRUE, wide.c_str(), 2 * wide.size() + 2);
         SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, 5000, &now);
     }
     CoTaskMemFree(item);
     // Posted: a browser that keeps OK disabled for a virtual folder takes it too.
-    Click(browser, button);
+    Click(browser, verb == "browse-cancel" ? IDCANCEL : IDOK);
     WaitGone(browser);
     // The reply comes once the installer is back in a message loop: its
     // dialog's, or that of a box refusing the folder, which then exists.
@@ -230,8 +224,7 @@ void Step(const std::string& step, const std::string& installerExe) {
     if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, part[0], part[1], part[2]);
     if (verb == "start") Start(argument.empty() ? installerExe : argument);
     if (!dialog) return;
-    if (verb == "browse") Browse(part[0], part[1], IDOK);
-    if (verb == "browse-cancel") Browse("path", argument, IDCANCEL);
+    if (verb.compare(0, 6, "browse") == 0) Browse(verb, argument);
     if (verb == "ok" || verb == "cancel") Click(dialog, verb == "ok" ? IDOK : IDCANCEL);
     if (verb == "close") PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     if (verb == "answer") Answer(argument);

@@ -17,32 +17,33 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
 from wine_prefix import PROGRAMS, SETTINGS, Prefix, value_table  # noqa: E402
 
-SUCCESS = r"box: Tessellograph is installed!!!\r\nWould you like to run Tessellograph now? | icon | Yes No"
-NOT_INSTALLED = "box: Tessellograph was not installed!!! | icon | OK"
+SUCCESS = r"box: Tessellograph is installed!!!\r\nWould you like to run Tessellograph now? | icon"
+NOT_INSTALLED = "box: Tessellograph was not installed!!! | icon"
 OURS = (r"software\classes\quorrelin.", r"software\classes\.tpf", r"software\classes\tpffile")
 # The longest folder whose files stay within 259 characters, and one longer.
 LONGEST = r"C:\Long" + "\\" + "a" * 60 + "\\" + "b" * 60 + "\\" + "x" * 109
 TOO_LONG = LONGEST[:-109] + "y" * 110
 PAYLOADS = ("Brick.tpf", "Tessellograph3D.exe", "Tessellograph.exe")
+PAYLOAD = object()  # in `left`: the file holds its payload
 
 
 def refused(why):
-    return rf"refused: {why}\r\nChoose {{}} to install Tessellograph in. | icon | OK | owned"
+    return rf"refused: {why}\r\nChoose {{}} to install Tessellograph in. | icon | owned"
 
 
 def scenarios(pf):
     """What each scenario does and expects. `pf` is Program Files as the 32-bit
     installer sees it. `installed`: a folder holding a complete install, with
     the 43 values naming it and its group with both shortcuts; `values` and
-    `links` check those alone; `payloads` are files holding their payload,
-    `kept` files that must keep what they held, `absent` paths that must not be.
-    `made` is put on the disk before the run, `spoil` between its two parts."""
+    `links` check those alone; `left` says what files hold afterwards (None:
+    nothing is there). `made` is put on the disk before the run, `spoil`
+    between its two parts."""
     default = pf + r"\Quorrelin"
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
 
     def fault(steps, named, reason, **checks):  # a failed install: the box names the first failure
-        box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon | OK"
+        box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon"
         return dict(dict(dict(values=default, links=group), **checks), steps=steps + ["ok", "answer=ok"],
                     expect=[box, "exit: 2"])
     return {
@@ -59,30 +60,26 @@ def scenarios(pf):
             then=[f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"],
             expect=[SUCCESS, "exit: 0", SUCCESS, "exit: 0"], installed=default, settings=None),
         **{way: dict(steps=settings + ["start", way, "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"],
-                     settings=["Keep"], absent=[default, group[0]], values=None) for way in ("cancel", "close")},
+                     settings=["Keep"], left={default: None, group[0]: None}, values=None) for way in ("cancel", "close")},
         "parent_missing": fault(
-            ["start", r"browse=path|C:\Deep\Nested", r"rmdir=C:\Deep\Nested"], r"C:\Deep\Nested", "Path not found.",
-            made={r"C:\Deep\Nested": None}, absent=[r"C:\Deep"], values=r"C:\Deep\Nested",
+            ["start", r"browse=C:\Deep\Nested", r"rmdir=C:\Deep\Nested"], r"C:\Deep\Nested", "Path not found.",
+            made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None}, values=r"C:\Deep\Nested",
             links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
-        "file_held_open": fault(
-            [rf"hold={default}\Tessellograph.exe", "start"], default + r"\Tessellograph.exe", "Sharing violation.",
-            made={default + r"\Tessellograph.exe": b"held"}, kept={default + r"\Tessellograph.exe": "held"},
-            payloads=[default + r"\Brick.tpf", default + r"\Tessellograph3D.exe"]),
         "readonly_sample": fault(  # immutable, so that root cannot write it either
             ["start"], default + r"\Brick.tpf", "Access denied.", made={default + r"\Brick.tpf": b"old"},
-            immutable=default + r"\Brick.tpf",
-            payloads=[default + r"\Tessellograph3D.exe", default + r"\Tessellograph.exe"], kept={default + r"\Brick.tpf": "old"}),
+            immutable=default + r"\Brick.tpf", left={default + r"\Brick.tpf": b"old", default + r"\Tessellograph3D.exe":
+                                                    PAYLOAD, default + r"\Tessellograph.exe": PAYLOAD}),
         "file_as_install_folder": fault(["start"], default, "File exists.", made={default: b"in the way"},
-                                        kept={default: "in the way"}),
-        "folders_in_the_way": fault(  # a folder named Brick.tpf, and a file named like the group
-            ["start"], default + r"\Brick.tpf", "Access denied.",
-            made={default + r"\Brick.tpf": None, group[0]: b"in the way"},
-            payloads=[default + r"\Tessellograph3D.exe", default + r"\Tessellograph.exe"],
-            kept={group[0]: "in the way"}, links=None),
+                                        left={default: b"in the way"}),
+        "files_in_the_way": fault(  # a folder named Brick.tpf, the main program held open, a file named like the group
+            [rf"hold={default}\Tessellograph.exe", "start"], default + r"\Brick.tpf", "Access denied.",
+            made={default + r"\Brick.tpf": None, default + r"\Tessellograph.exe": b"held", group[0]: b"in the way"},
+            left={default + r"\Tessellograph3D.exe": PAYLOAD, default + r"\Tessellograph.exe": b"held",
+                  group[0]: b"in the way"}, links=None),
         "volatile_key": fault(  # a volatile key takes no stored subkey, and is itself not saved
             [r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start"],
             r"HKEY_LOCAL_MACHINE\SOFTWARE\Classes\Quorrelin.Tessellograph3D\CurVer", "Subkey must be volatile.",
-            payloads=[default + "\\" + name for name in PAYLOADS],
+            left={default + "\\" + name: PAYLOAD for name in PAYLOADS},
             unsaved=("Quorrelin.Tessellograph3D", r"Quorrelin.Tessellograph3D\CurVer")),
         "planted_dll": dict(  # a uxtheme.dll of ours beside a copy, which Wine is told to prefer
             made={r"C:\Downloads\TessellographInstall.exe": "TessellographInstall.exe",
@@ -92,9 +89,8 @@ def scenarios(pf):
             expect=[r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default),
         "refused_folders": dict(
             made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, "C:\\\u6570\u636e", "C:\\\u0100rea")},
-            steps=["start", r"browse=path|C:\Kept", "browse=item|17", f"browse=path|{TOO_LONG}",
-                   r"browse=wide|C:\%u6570%u636E", r"browse=wide|C:\%u0100rea", f"browse=path|{LONGEST}", "ok",
-                   "answer=no"],
+            steps=["start", r"browse=C:\Kept", "browse-item=17", f"browse={TOO_LONG}", r"browse=C:\%u6570%u636E",
+                   r"browse=C:\%u0100rea", f"browse={LONGEST}", "ok", "answer=no"],
             expect=[r"edit: C:\Kept",
                     refused("The folder you chose is not a folder on a disk.").format("a folder on a drive"),
                     r"edit: C:\Kept",
@@ -103,7 +99,7 @@ def scenarios(pf):
                    + [refused("The name of the folder you chose has characters that Setup cannot use.")
                       .format("another folder"), r"edit: C:\Kept"] * 2  # lacking, and only a look-alike
                    + [f"edit: {LONGEST}", SUCCESS, "exit: 0"],
-            installed=LONGEST, absent=[r"C:\Kept\Tessellograph.exe", default]),  # the last choice, taken as it is
+            installed=LONGEST, left={r"C:\Kept\Tessellograph.exe": None, default: None}),  # the last choice, taken as it is
     }
 
 
@@ -185,20 +181,18 @@ class Run:
             self.check(at == len(expected), "the driver saw what was expected" + (f", up to: {expected[at]}"
                                                                                     if at < len(expected) else ""))
             folder = scenario.get("installed")
-            for path in [folder + "\\" + name for name in PAYLOADS] if folder else scenario.get("payloads", []):
-                host = self.prefix.host(path)
-                self.check(os.path.isfile(host) and open(host, "rb").read() ==
-                           open(os.path.join(self.build, "standin", path.rsplit("\\", 1)[1]), "rb").read(),
-                           f"{path} holds its payload")
+            left = dict(scenario.get("left", {}), **{folder + "\\" + name: PAYLOAD for name in PAYLOADS if folder})
+            for path, content in left.items():
+                host, payload = self.prefix.host(path), content is PAYLOAD
+                if payload:
+                    content = open(os.path.join(self.build, "standin", path.rsplit("\\", 1)[1]), "rb").read()
+                found = open(host, "rb").read() if os.path.isfile(host) else os.path.exists(host) or None
+                self.check(found == content, f"{path} " + ("does not exist" if content is None else
+                                                           "holds its payload" if payload else f"still holds {content}"))
             if "values" in scenario or folder:
                 self.check_values(scenario.get("values", folder), scenario.get("unsaved", ()))
             if scenario.get("links") or folder:
                 self.check_links(*scenario.get("links") or (PROGRAMS + "\\" + folder.rsplit("\\", 1)[-1], folder))
-            for path in scenario.get("absent", []):
-                self.check(not os.path.exists(self.prefix.host(path)), f"{path} does not exist")
-            for path, content in scenario.get("kept", {}).items():
-                host = self.prefix.host(path)
-                self.check(os.path.isfile(host) and open(host).read() == content, f"{path} still holds \"{content}\"")
             if "settings" in scenario:
                 user = self.prefix.registry("user")
                 left = sorted(user[SETTINGS[5:].lower()][1]) if SETTINGS[5:].lower() in user else None
