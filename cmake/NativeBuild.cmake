@@ -87,21 +87,18 @@ ExternalProject_Add(windows
     INSTALL_COMMAND "")
 set(WINDOWS_BUILD_DIR ${CMAKE_BINARY_DIR}/windows)
 
-add_test(NAME executable.shape
-    COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_executable.sh ${WINDOWS_BUILD_DIR}
-            $<TARGET_FILE:PayloadTool>)
+# The installer as the build makes it: its shape, its signing, and the payload files it refuses.
+set(CHECK_BUILD ${PROJECT_SOURCE_DIR}/tests/build/check_build.sh ${PROJECT_SOURCE_DIR} ${WINDOWS_BUILD_DIR}
+    $<TARGET_FILE:PayloadTool>)
+add_test(NAME executable.shape COMMAND ${CHECK_BUILD} ${CMAKE_BINARY_DIR}/build-shape shape)
 # tessellograph-payload on the built installer and on broken copies of it.
 foreach(group IN ITEMS reading extracting refusing)
     add_test(NAME payload.${group}
         COMMAND ${PROJECT_SOURCE_DIR}/tests/tools/check_payload_tool.sh $<TARGET_FILE:PayloadTool>
                 ${WINDOWS_BUILD_DIR} ${CMAKE_BINARY_DIR}/payload-${group} ${group})
 endforeach()
-add_test(NAME executable.reproducible_and_signed
-    COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_signing.sh ${PROJECT_SOURCE_DIR}
-            ${CMAKE_BINARY_DIR}/signing $<TARGET_FILE:PayloadTool>)
-add_test(NAME executable.refuses_bad_payloads
-    COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_payload_refusal.sh ${PROJECT_SOURCE_DIR}
-            ${CMAKE_BINARY_DIR}/payload-refusal)
+add_test(NAME executable.reproducible_and_signed COMMAND ${CHECK_BUILD} ${CMAKE_BINARY_DIR}/build-signing signing)
+add_test(NAME executable.refuses_bad_payloads COMMAND ${CHECK_BUILD} ${CMAKE_BINARY_DIR}/build-refusal refusal)
 set_tests_properties(executable.refuses_bad_payloads PROPERTIES TIMEOUT 600)
 set_tests_properties(executable.reproducible_and_signed PROPERTIES TIMEOUT 900)
 

@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# The installer as the build makes it.
+# shape: a 32-bit GUI program importing only from the five system DLLs and no
+# heap or runtime function, its payload block byte for byte (as
+# tessellograph-payload reads it) and under 16 KiB around it, exactly the
+# resources in installer_resources.txt; the stand-in editor has its 33 icons.
+# signing: unsigned builds in different folders are identical; signed with a
+# throwaway certificate it verifies, is the unsigned program plus a signature,
+# is identical from a PKCS#12 file and a PEM pair under SOURCE_DATE_EPOCH,
+# installs under Wine and reads like an unsigned one; a wrong password or a
+# missing key stops the build, twice, with no signed file left behind.
+# refusal: a missing payload file stops the configure and one of 4 GiB or more
+# the build, each saying why; one a byte under the limit builds.
+set -u
+[[ $# = 5 && $5 =~ ^(shape|signing|refusal)$ ]] ||
+    { echo "usage: check_build.sh SOURCE_DIR WINDOWS_BUILD_DIR PAYLOAD_TOOL WORK_DIR shape|signing|refusal"; exit 2; }
+source_dir=$(realpath "$1") windows=$(realpath "$2") tool=$(realpath "$3") work=$(realpath -m "$4")
+source "$source_dir/tests/checks.sh"
+rm -rf "$work"; mkdir -p "$work"; cd "$work" || exit
+trap 'rm -rf "$work"' EXIT
+build() {  # build TREE TARGET CMAKE-OPTIONS...; the output goes to TREE.log
+    cmake -S "$source_dir" -B "$1" --toolchain "$source_dir/cmake/i686-w64-mingw32.cmake" "${@:3}" >"$1.log" 2>&1 &&
+        cmake --build "$1" --target "$2" -j2 >>"$1.log" 2>&1
+}
+
+shape() {
+    local exe=$windows/TessellographInstall.exe headers dlls address offset overhead resources icons
+    headers=$(i686-w64-mingw32-objdump -p "$exe")
+    check "PE32 for i386, GUI subsystem" grep -qzE 'file format pei-i386.*Subsystem\s+00000002' <<<"$headers"
+    dlls=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+    check "imports only the five system DLLs ($dlls)" \
+        test "$dlls" = "advapi32.dll kernel32.dll ole32.dll shell32.dll user32.dll "
+    check "imports no heap or runtime function" \
+        bash -c '! grep -qwE "HeapAlloc|HeapCreate|LocalAlloc|GlobalAlloc|VirtualAlloc|malloc|_initterm|__getmainargs" <<<"$1"' _ "$headers"
+
+    check "the payload block carries the stand-in files, each followed by its length" \
+        "$tool" verify "$exe" "$windows"/standin/{Tessellograph.exe,Tessellograph3D.exe,Brick.tpf}
+    read -r address offset < <(i686-w64-mingw32-objdump -h "$exe" | awk '$2 == ".payload" {print $4, $6}')
+    check "the payload section starts on a page, in the file ($offset) and in memory ($address)" \
+        test $((0x$offset % 4096 + 0x$address % 4096)) = 0
+    overhead=$("$tool" list "$exe" | sed -n 's/^installer without its payload: \([0-9]*\) bytes$/\1/p')
+    check "the installer without its payload is under 16 KiB ($overhead bytes)" test "${overhead:-16384}" -lt 16384
+
+    resources=$(i686-w64-mingw32-windres -i "$exe" -O rc | awk '/RT_ICON \*\//{skip=1} skip&&/^END/{skip=0; next} !skip')
+    check "resources: dialog, icon group, version block and manifest" \
+        diff -u "$source_dir/tests/build/installer_resources.txt" - <<<"$resources"
+    icons=$(i686-w64-mingw32-windres -i "$windows/standin/Tessellograph.exe" -O rc | grep -c 'RT_GROUP_ICON')
+    check "the stand-in editor has 33 icon groups ($icons)" test "$icons" = 33
+}
+
+same() { cmp "$1/TessellographInstall.exe" "$2/TessellographInstall.exe"; }
+refused() {  # refused TREE "message" CMAKE-OPTIONS...: two builds fail, say why, leave no signed file
+    ! build "$1" SignedInstaller "${@:3}" && ! build "$1" SignedInstaller "${@:3}" && grep -F "$2" "$1.log" &&
+        [ -z "$(find "$1" -maxdepth 1 -name 'TessellographInstall.exe*')" ]
+}
+signing() {
+    export SOURCE_DATE_EPOCH=1765000000 TESSELLOGRAPH_SIGNING_PASSWORD=Sesame-4417
+    # Pristine Wine prefixes are shared with the other Wine tests, beside WORK_DIR.
+    export TESSELLOGRAPH_WINE_PREFIXES=${TESSELLOGRAPH_WINE_PREFIXES:-$work/../wine-prefixes}
+    openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=Throwaway -days 2 -keyout key.pem -out cert.pem 2>/dev/null
+    openssl pkcs12 -export -inkey key.pem -in cert.pem -passout env:TESSELLOGRAPH_SIGNING_PASSWORD -out key.p12
+    local pkcs12=-DTESSELLOGRAPH_SIGNING_PKCS12=$work/key.p12
+    local certificate=-DTESSELLOGRAPH_SIGNING_CERTIFICATE=$work/cert.pem
+
+    build unsigned TessellographInstall; build unsigned-in-a-longer-named-folder TessellographInstall
+    check "two unsigned builds in different folders are identical" same unsigned unsigned-in-a-longer-named-folder
+    build signed all "$pkcs12"; build signed-again all "$certificate" -DTESSELLOGRAPH_SIGNING_KEY="$work/key.pem"
+    sha256sum ./*/TessellographInstall.exe
+    check "the signed installer verifies" osslsigncode verify -CAfile cert.pem -in signed/TessellographInstall.exe
+    osslsigncode remove-signature -in signed/TessellographInstall.exe -out stripped.exe >/dev/null
+    check "it is the unsigned program plus a signature" cmp stripped.exe unsigned/TessellographInstall.exe
+    check "two signed builds are identical" same signed signed-again
+    check "the password is nowhere in the build folder" bash -c '! grep -rqF "$1" signed' _ "$TESSELLOGRAPH_SIGNING_PASSWORD"
+    check "the signed installer installs under Wine" python3 "$source_dir/tests/wine/scenario.py" win32 default signed
+    check "the payload tool reads the signed installer" \
+        "$tool" verify signed/TessellographInstall.exe signed/standin/{Tessellograph.exe,Tessellograph3D.exe,Brick.tpf}
+    TESSELLOGRAPH_SIGNING_PASSWORD=wrong check "a wrong password stops the build" \
+        refused wrong-password "wrong TESSELLOGRAPH_SIGNING_PASSWORD" "$pkcs12"
+    check "a missing key file stops the build" refused missing-key "TESSELLOGRAPH_SIGNING_KEY: no such file" \
+        "$certificate" -DTESSELLOGRAPH_SIGNING_KEY="$work/missing.pem"
+}
+
+embedded() {  # embedded WANTED-STATUS "text the output must hold" PAYLOAD-VARIABLE FILE
+    local status=0
+    build "$3" PayloadBlockObjectCheck "-DTESSELLOGRAPH_$3=$4" || status=1
+    [ "$status" = "$1" ] && grep -qF -- "$2" "$3.log" || { tail -5 "$3.log"; false; }
+}
+expect() { check "$2" embedded "$@"; }
+refusal() {
+    truncate -s 4294967296 huge.exe   # sparse: takes no disk space
+    truncate -s 4294967295 largest.exe
+    expect 1 "TESSELLOGRAPH_MAIN_PROGRAM: no such file" MAIN_PROGRAM "$work/missing.exe"
+    expect 1 "4 GiB or larger (4294967296 bytes)" ENGINE_PROGRAM "$work/huge.exe"
+    expect 0 "Built target PayloadBlockObjectCheck" SAMPLE_DOCUMENT "$work/largest.exe"
+}
+
+$5
+finish
