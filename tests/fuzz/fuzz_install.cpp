@@ -22,10 +22,6 @@ static std::string TakePiece(const uint8_t*& data, size_t& size) {
     return piece.substr(0, TextCapacity - 1);
 }
 
-static void Require(bool condition) {
-    if (!condition) abort();
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string chosen = TakePiece(data, size);
     std::string programFiles = TakePiece(data, size);
@@ -43,10 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::string& event : Fake.events) {
         if (event.compare(0, 5, "file ") != 0) continue;
         std::string path = event.substr(5, event.rfind(' ') - 5);
-        Require(path.compare(0, Fake.dialogText.size(), Fake.dialogText) == 0);
-        Require(path.size() - Fake.dialogText.size() >= 10 && path.size() <= MaxPathLength);
+        if (path.compare(0, Fake.dialogText.size(), Fake.dialogText) != 0) abort();
+        if (path.size() - Fake.dialogText.size() < 10 || path.size() > MaxPathLength) abort();
     }
-    Require(Fake.openKeys == 0 && Fake.openFiles == 0 && Fake.liveObjects == 0 && Fake.liveLists == 0);
+    if (Fake.openKeys != 0 || Fake.openFiles != 0 || Fake.liveObjects != 0 || Fake.liveLists != 0) abort();
 
     return 0;
 }
