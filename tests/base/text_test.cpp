@@ -17,17 +17,6 @@ TEST(BoundedText, FillsToTheLastByteAndRefusesOneMore) {
     EXPECT_STREQ(buffer, "");
 }
 
-TEST(BoundedText, PathPieces) {
-    EXPECT_STREQ(LastPathComponent("C:\\"), "");  // a drive root has no name of its own
-    const char* const threeD[][2] = {{"C:\\3D\\Tessellograph3D.lnk", "C:\\3D\\Tessellograph.lnk"},
-                                     {"C:\\3D\\Tessellograph.lnk", nullptr}, {"C:\\v3D.x\\Engine.exe", nullptr}};
-    for (auto& row : threeD) {
-        std::string text = row[0];
-        EXPECT_EQ(DropThreeDBeforeExtension(&text[0]), row[1] != nullptr) << row[0];
-        EXPECT_STREQ(text.c_str(), row[1] ? row[1] : row[0]);
-    }
-}
-
 TEST(BoundedText, DecimalNumbers) {
     const std::pair<int, const char*> numbers[] = {{0, "0"}, {27, "27"}, {-5, "-5"}, {INT_MIN, "-2147483648"}};
     for (auto& row : numbers) {

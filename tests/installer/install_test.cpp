@@ -125,9 +125,10 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
     }
     ResetFake();
     Fail("CoCreateInstance", 0x80040154u);  // a missing link object costs that shortcut only
+    Fake.programFiles = "C:\\v3D.x";         // and the main one drops only the 3D before its extension
     Install();
     EXPECT_EQ(Fake.links, (std::map<std::string, std::string>{
-                              {Group + "\\Tessellograph.lnk", Folder + "\\Tessellograph.exe"}}));
+                              {Group + "\\Tessellograph.lnk", "C:\\v3D.x\\Quorrelin\\Tessellograph.exe"}}));
     ResetFake();
     Fake.shortWriteBy = 1;  // Brick.tpf is empty: the engine is the first short file
     EXPECT_EQ(Install(), ExitInstallFailed);

@@ -24,10 +24,6 @@ TEST(ValueText, ProgramFilesBecomesTheReference) {
         ASSERT_TRUE(ComposeProgramValue(value, sizeof value, naming, true));
         EXPECT_EQ(value, std::string("\"") + row[1]);
     }
-    char value[1024];
-    ProgramNaming unknown{"C:\\Apps\\T.exe", "", "%ProgramFiles%"};  // the shell did not say
-    ASSERT_TRUE(ComposeProgramValue(value, sizeof value, unknown, false));
-    EXPECT_STREQ(value, "C:\\Apps\\T.exe");
 }
 
 TEST(ValueText, OpenCommandAndIconOrNothing) {
