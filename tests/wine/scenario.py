@@ -19,7 +19,6 @@ from wine_prefix import PROGRAMS, SETTINGS, Prefix, value_table  # noqa: E402
 
 SUCCESS = r"box: Tessellograph is installed!!!\r\nWould you like to run Tessellograph now? | icon"
 NOT_INSTALLED = "box: Tessellograph was not installed!!! | icon"
-OURS = (r"software\classes\quorrelin.", r"software\classes\.tpf", r"software\classes\tpffile")
 # The longest folder whose files stay within 259 characters, and one longer.
 LONGEST = r"C:\Long" + "\\" + "a" * 60 + "\\" + "b" * 60 + "\\" + "x" * 109
 TOO_LONG = LONGEST[:-109] + "y" * 110
@@ -71,15 +70,13 @@ def scenarios(pf):
                                                     PAYLOAD, default + r"\Tessellograph.exe": PAYLOAD}),
         "file_as_install_folder": fault(["start"], default, "File exists.", made={default: b"in the way"},
                                         left={default: b"in the way"}),
-        "files_in_the_way": fault(  # a folder named Brick.tpf, the main program held open, a file named like the group
-            [rf"hold={default}\Tessellograph.exe", "start"], default + r"\Brick.tpf", "Access denied.",
+        "in_the_way": fault(  # a folder named Brick.tpf, the main program held open, a file named like the group,
+            # and a volatile key, which takes no stored subkey and is itself not saved
+            [rf"hold={default}\Tessellograph.exe", r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start"],
+            default + r"\Brick.tpf", "Access denied.",
             made={default + r"\Brick.tpf": None, default + r"\Tessellograph.exe": b"held", group[0]: b"in the way"},
             left={default + r"\Tessellograph3D.exe": PAYLOAD, default + r"\Tessellograph.exe": b"held",
-                  group[0]: b"in the way"}, links=None),
-        "volatile_key": fault(  # a volatile key takes no stored subkey, and is itself not saved
-            [r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start"],
-            r"HKEY_LOCAL_MACHINE\SOFTWARE\Classes\Quorrelin.Tessellograph3D\CurVer", "Subkey must be volatile.",
-            left={default + "\\" + name: PAYLOAD for name in PAYLOADS},
+                  group[0]: b"in the way"}, links=None,
             unsaved=("Quorrelin.Tessellograph3D", r"Quorrelin.Tessellograph3D\CurVer")),
         "planted_dll": dict(  # a uxtheme.dll of ours beside a copy, which Wine is told to prefer
             made={r"C:\Downloads\TessellographInstall.exe": "TessellographInstall.exe",
@@ -121,16 +118,16 @@ class Run:
         return transcript.splitlines()
 
     def check_values(self, folder, unsaved=()):
-        registry = self.prefix.registry()
+        registry, pristine = self.prefix.registry(), self.prefix.registry("system", self.prefix.prepare())
+        ours = {("software\\classes\\" if root == "HKCR" else "") + key.lower() for root, key, _, _ in value_table()}
+        stray = {key for key, (_, values, _) in registry.items() if key.startswith("software\\classes\\") and
+                 pristine.get(key, [0, {}])[1] != values} - (ours if folder else set())
+        self.check(not stray, f"no other values in the classes changed {sorted(stray)[:3]}")
         if folder is None:
-            return self.check(not any(key.startswith(OURS) for key in registry), "nothing was registered")
+            return
         program, pf = folder + r"\Tessellograph.exe", self.prefix.program_files
         if program.startswith(pf + "\\"):
             program = ("%ProgramFiles(x86)%" if self.prefix.arch == "win64" else "%ProgramFiles%") + program[len(pf):]
-        pristine = self.prefix.registry("system", self.prefix.prepare())
-        stray = [key for key, (_, values, name) in registry.items() if key.startswith("software\\classes\\") and
-                 pristine.get(key, [0, {}])[1] != values and not key.startswith(OURS)]
-        self.check(not stray, f"nothing else in the classes changed {stray[:3]}")
         stored = self.prefix.default_values()
         for root, key, kind, text in value_table():
             found, keyclass = stored[f"{root}\\{key}"]
