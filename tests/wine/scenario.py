@@ -118,13 +118,9 @@ class Run:
         return transcript.splitlines()
 
     def check_values(self, folder, unsaved=()):
-        registry, pristine = self.prefix.registry(), self.prefix.registry("system", self.prefix.prepare())
-        ours = {("software\\classes\\" if root == "HKCR" else "") + key.lower() for root, key, _, _ in value_table()}
-        stray = {key for key, (_, values, _) in registry.items() if key.startswith("software\\classes\\") and
-                 pristine.get(key, [0, {}])[1] != values} - (ours if folder else set())
-        self.check(not stray, f"no other values in the classes changed {sorted(stray)[:3]}")
-        if folder is None:
-            return
+        if folder is None:  # that nothing else is registered is checked natively, by counting
+            ours = (r"software\classes\quorrelin.", r"software\classes\.tpf", r"software\classes\tpffile")
+            return self.check(not any(key.startswith(ours) for key in self.prefix.registry()), "nothing was registered")
         program, pf = folder + r"\Tessellograph.exe", self.prefix.program_files
         if program.startswith(pf + "\\"):
             program = ("%ProgramFiles(x86)%" if self.prefix.arch == "win64" else "%ProgramFiles%") + program[len(pf):]
@@ -139,9 +135,6 @@ class Run:
             self.check(ok, f"{root}\\{key}: {kind} {expected[1]}, class REG_SZ" + ("" if ok else f" (found {found}, {keyclass})"))
 
     def check_links(self, group, folder):
-        host = self.prefix.host(group)
-        found = sorted(os.listdir(host)) if os.path.isdir(host) else []
-        self.check(found == ["Tessellograph.lnk", "Tessellograph3D.lnk"], f"{group} holds the two shortcuts {found}")
         for name in ("Tessellograph3D", "Tessellograph"):
             target = rf"{folder}\{name}.exe"
             local, item, extras = self.prefix.shortcut(rf"{group}\{name}.lnk")
