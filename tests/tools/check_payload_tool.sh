@@ -60,5 +60,6 @@ refusing() {
     expect "refusals write nothing" 0 "" test -z "$(ls -A "$out")"
 }
 
+declare -F "$4" >/dev/null || { echo "no group $4"; exit 2; }
 $4
 finish
