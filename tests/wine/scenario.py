@@ -58,8 +58,8 @@ def scenarios(pf):
                    default + r"\Tessellograph.exe": b"", group[0] + r"\Tessellograph.lnk": b"\xa5" * 300},
             then=[f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"],
             expect=[SUCCESS, "exit: 0", SUCCESS, "exit: 0"], installed=default, settings=None),
-        **{way: dict(steps=settings + ["start", way, "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"],
-                     settings=["Keep"], left={default: None, group[0]: None}, values=None) for way in ("cancel", "close")},
+        **{way: dict(steps=settings + ["start", way, "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"], values=None,
+                     settings=["Keep"], left={default: None, group[0]: None}) for way in ("cancel", "close")},
         "parent_missing": fault(
             ["start", r"browse=C:\Deep\Nested", r"rmdir=C:\Deep\Nested"], r"C:\Deep\Nested", "Path not found.",
             made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None}, values=r"C:\Deep\Nested",
@@ -72,8 +72,8 @@ def scenarios(pf):
                                         left={default: b"in the way"}),
         "in_the_way": fault(  # a folder named Brick.tpf, the main program held open, a file named like the group,
             # and a volatile key, which takes no stored subkey and is itself not saved
-            [rf"hold={default}\Tessellograph.exe", r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start"],
-            default + r"\Brick.tpf", "Access denied.",
+            [rf"hold={default}\Tessellograph.exe", r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D",
+             "start"], default + r"\Brick.tpf", "Access denied.",
             made={default + r"\Brick.tpf": None, default + r"\Tessellograph.exe": b"held", group[0]: b"in the way"},
             left={default + r"\Tessellograph3D.exe": PAYLOAD, default + r"\Tessellograph.exe": b"held",
                   group[0]: b"in the way"}, links=None,
@@ -96,7 +96,7 @@ def scenarios(pf):
                    + [refused("The name of the folder you chose has characters that Setup cannot use.")
                       .format("another folder"), r"edit: C:\Kept"] * 2  # lacking, and only a look-alike
                    + [f"edit: {LONGEST}", SUCCESS, "exit: 0"],
-            installed=LONGEST, left={r"C:\Kept\Tessellograph.exe": None, default: None}),  # the last choice, taken as it is
+            installed=LONGEST, left={r"C:\Kept\Tessellograph.exe": None, default: None}),  # the last choice, as it is
     }
 
 
@@ -177,8 +177,8 @@ class Run:
                 if payload:
                     content = open(os.path.join(self.build, "standin", path.rsplit("\\", 1)[1]), "rb").read()
                 found = open(host, "rb").read() if os.path.isfile(host) else os.path.exists(host) or None
-                self.check(found == content, f"{path} " + ("does not exist" if content is None else
-                                                           "holds its payload" if payload else f"still holds {content}"))
+                self.check(found == content, f"{path} " + ("does not exist" if content is None else "holds its payload"
+                                                           if payload else f"still holds {content}"))
             if "values" in scenario or folder:
                 self.check_values(scenario.get("values", folder), scenario.get("unsaved", ()))
             if scenario.get("links") or folder:
