@@ -100,6 +100,10 @@ foreach(group IN ITEMS reading extracting refusing)
         COMMAND ${PROJECT_SOURCE_DIR}/tests/tools/check_payload_tool.sh $<TARGET_FILE:PayloadTool>
                 ${WINDOWS_BUILD_DIR} ${CMAKE_BINARY_DIR}/payload-${group} ${group})
 endforeach()
+# tools/wine-machine: its decision, and a run in the emulated machine.
+add_test(NAME wine_machine COMMAND ${PROJECT_SOURCE_DIR}/tests/tools/check_wine_machine.sh ${PROJECT_SOURCE_DIR}
+                                   ${CMAKE_BINARY_DIR}/wine-machine-check)
+set_tests_properties(wine_machine PROPERTIES TIMEOUT 600)
 add_test(NAME executable.reproducible_and_signed COMMAND ${CHECK_BUILD} ${CMAKE_BINARY_DIR}/build-signing signing)
 add_test(NAME executable.refuses_bad_payloads COMMAND ${CHECK_BUILD} ${CMAKE_BINARY_DIR}/build-refusal refusal)
 set_tests_properties(executable.refuses_bad_payloads PROPERTIES TIMEOUT 600)
@@ -115,5 +119,10 @@ if(TEST wine.win32.prepare)
     add_test(NAME bench.nsis_installs_the_same
         COMMAND ${PROJECT_SOURCE_DIR}/bench/run --check ${WINDOWS_BUILD_DIR})
     set_tests_properties(bench.nsis_installs_the_same PROPERTIES
-        FIXTURES_REQUIRED "wine_build;wine_prefix_win32" LABELS wine TIMEOUT 300)
+        FIXTURES_REQUIRED "wine_build;wine_prefix_win32" LABELS wine TIMEOUT 1800)
+    # The signed installer that executable.reproducible_and_signed keeps, installed under Wine.
+    add_test(NAME wine.win32.signed COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/wine/scenario.py
+                                            win32 default ${CMAKE_BINARY_DIR}/build-signing.signed)
+    set_tests_properties(wine.win32.signed PROPERTIES DEPENDS executable.reproducible_and_signed
+        FIXTURES_REQUIRED wine_prefix_win32 LABELS wine TIMEOUT 1200)
 endif()

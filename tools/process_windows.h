@@ -19,7 +19,7 @@ inline HWND FindProcessWindow(DWORD process, const char* caption, HWND except = 
 inline int WindowText(HWND window, char* text, int capacity) {
     DWORD_PTR length = 0;
     text[0] = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, capacity, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 10000,
+    SendMessageTimeoutA(window, WM_GETTEXT, capacity, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 60000,
                         &length);
     return static_cast<int>(length);
 }

@@ -6,6 +6,11 @@ a folder of prefixes; each run gets a copy of it made next to it, so that its
 programs can be hard links (the win64 prefix is over a gigabyte). The prefix
 is headless: with Wine's null driver windows exist and take messages without
 a display.
+
+In the emulated machine of tools/wine-machine, $TESSELLOGRAPH_WINE_LOCAL is a
+folder on the guest's own memory: the pristine prefixes are copied there once
+a boot and the runs are made there, while the folder of prefixes on the host
+keeps the pristine ones between boots.
 """
 import fcntl
 import os
@@ -28,6 +33,7 @@ def value_table():
 class Prefix:
     def __init__(self, arch, prefixes):
         self.arch, self.prefixes = arch, os.path.abspath(prefixes)
+        self.runs = os.environ.get("TESSELLOGRAPH_WINE_LOCAL") or self.prefixes
         self.program_files = r"C:\Program Files (x86)" if arch == "win64" else r"C:\Program Files"
         self.env = {key: value for key, value in os.environ.items() if key not in ("DISPLAY", "WAYLAND_DISPLAY")}
         self.env.update(WINEARCH=arch, WINEDEBUG="-all", WINEDLLOVERRIDES="winemenubuilder.exe=d")
@@ -37,38 +43,58 @@ class Prefix:
 
     def prepare(self):
         """The arch's pristine prefix, booted if this Wine has not booted it."""
-        os.makedirs(self.prefixes, exist_ok=True)
-        pristine = os.path.join(self.prefixes, "pristine-" + self.arch)
+        os.makedirs(self.runs, exist_ok=True)
+        pristine = os.path.join(self.runs, "pristine-" + self.arch)
+        kept = os.path.join(self.prefixes, "pristine-" + self.arch)
         version = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout
         with open(pristine + ".lock", "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
-            booted = os.path.join(pristine, ".booted")
-            if os.path.exists(booted) and open(booted).read() == version:
+            booted = lambda prefix: os.path.exists(os.path.join(prefix, ".booted")) and \
+                open(os.path.join(prefix, ".booted")).read() == version
+            if booted(pristine):
                 return pristine
             shutil.rmtree(pristine, ignore_errors=True)
-            booting = tempfile.mkdtemp(dir=self.prefixes, prefix="booting-")
-            # The user's shell folders are made links into $HOME: boot with a
-            # scratch home, then make them plain folders of the prefix.
-            env = dict(self.env, WINEPREFIX=booting, HOME=booting + ".home",
-                       WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
-            self.wine("wineboot", "-i", env=env)
-            for folder, names, files in os.walk(os.path.join(booting, "drive_c")):
-                for link in [os.path.join(folder, name) for name in names + files]:
-                    if os.path.islink(link):
-                        os.remove(link)
-                        os.mkdir(link)
-            self.wine("wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null", "/f",
-                      env=env, stdout=subprocess.DEVNULL)
-            self.wine("wineserver", "-w", env=env)
-            shutil.rmtree(booting + ".home", ignore_errors=True)
-            open(booted.replace(pristine, booting), "w").write(version)
-            os.rename(booting, pristine)
+            if kept != pristine and booted(kept):
+                self.copy_prefix(kept, pristine)
+                return pristine
+            self.boot(version, pristine)
+            if kept != pristine:
+                os.makedirs(self.prefixes, exist_ok=True)
+                shutil.rmtree(kept, ignore_errors=True)
+                self.copy_prefix(pristine, kept)
         return pristine
+
+    def boot(self, version, pristine):
+        booting = tempfile.mkdtemp(dir=self.runs, prefix="booting-")
+        # The user's shell folders are made links into $HOME: boot with a
+        # scratch home, then make them plain folders of the prefix.
+        env = dict(self.env, WINEPREFIX=booting, HOME=booting + ".home",
+                   WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        self.wine("wineboot", "-i", env=env)
+        for folder, names, files in os.walk(os.path.join(booting, "drive_c")):
+            for link in [os.path.join(folder, name) for name in names + files]:
+                if os.path.islink(link):
+                    os.remove(link)
+                    os.mkdir(link)
+        self.wine("wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null", "/f",
+                  env=env, stdout=subprocess.DEVNULL)
+        self.wine("wineserver", "-w", env=env)
+        shutil.rmtree(booting + ".home", ignore_errors=True)
+        open(os.path.join(booting, ".booted"), "w").write(version)
+        os.rename(booting, pristine)
+
+    @staticmethod
+    def copy_prefix(source, target):
+        """A whole copy, made beside the target and renamed into place."""
+        copying = tempfile.mkdtemp(dir=os.path.dirname(target), prefix="copying-")
+        shutil.copytree(source, os.path.join(copying, "prefix"), symlinks=True)
+        os.rename(os.path.join(copying, "prefix"), target)
+        os.rmdir(copying)
 
     def copy(self):
         """A fresh copy of the pristine prefix to run in; returns its path."""
         pristine = self.prepare()  # makes the folder of prefixes too
-        self.work = tempfile.mkdtemp(dir=self.prefixes, prefix=f"run-{self.arch}-")
+        self.work = tempfile.mkdtemp(dir=self.runs, prefix=f"run-{self.arch}-")
         self.path = os.path.join(self.work, "prefix")
         shutil.copytree(pristine, self.path, symlinks=True, copy_function=lambda source, target:
                         os.link(source, target) if BINARY.search(source) else shutil.copy2(source, target))
@@ -87,10 +113,10 @@ class Prefix:
         """The Linux path of a path on drive C:."""
         return os.path.join(self.path, "drive_c", *path[3:].split("\\"))
 
-    def run(self, *command, timeout=150):
+    def run(self, *command, timeout=900):
         """Runs a Windows program and waits until every program of the prefix
         has ended and the registry is saved. Returns its output, and whether
-        all ended by themselves within 30 s (those still running are ended)."""
+        all ended by themselves within 120 s (those still running are ended)."""
         self.wine("wineserver", "-p0")  # the server leaves, and saves, with the last program
         # Into a file: the programs it starts inherit its output and may outlive it.
         with tempfile.TemporaryFile("w+") as output:
@@ -98,7 +124,7 @@ class Prefix:
             output.seek(0)
             text = output.read()
         try:
-            self.wine("wineserver", "-w", timeout=30)
+            self.wine("wineserver", "-w", timeout=120)
             return text, True
         except subprocess.TimeoutExpired:
             self.wine("wineserver", "-k")

@@ -15,12 +15,12 @@ foreach(arch IN ITEMS win32 win64)
     add_test(NAME wine.${arch}.prepare
         COMMAND ${Python3_EXECUTABLE} ${scenario_script} ${arch} prepare ${WINDOWS_BUILD_DIR})
     set_tests_properties(wine.${arch}.prepare PROPERTIES
-        FIXTURES_SETUP wine_prefix_${arch} LABELS wine TIMEOUT 300)
+        FIXTURES_SETUP wine_prefix_${arch} LABELS wine TIMEOUT 1800)
     foreach(scenario IN LISTS scenarios)
         add_test(NAME wine.${arch}.${scenario}
             COMMAND ${Python3_EXECUTABLE} ${scenario_script} ${arch} ${scenario} ${WINDOWS_BUILD_DIR})
         set_tests_properties(wine.${arch}.${scenario} PROPERTIES
-            FIXTURES_REQUIRED "wine_build;wine_prefix_${arch}" LABELS wine TIMEOUT 240
+            FIXTURES_REQUIRED "wine_build;wine_prefix_${arch}" LABELS wine TIMEOUT 1200
             SKIP_RETURN_CODE 77)
     endforeach()
 endforeach()

@@ -22,6 +22,9 @@ const char DialogCaption[] = "Install Tessellograph at";
 const int EditId = 3072, BrowseId = 3073;
 PROCESS_INFORMATION installer;
 HWND dialog;
+// How long any one wait for the installer may take. Every wait ends at its
+// event; the limit only has to outlast Wine under software emulation.
+const DWORD Patience = 120000;
 
 void Print(const char* name, const std::string& value) {
     std::string shown;
@@ -47,12 +50,12 @@ std::string Text(HWND window) {
 
 // A visible top-level window of the installer captioned so, to the letter
 // (FindWindow ignores case), other than `except`.
-HWND WaitForWindow(const char* caption, HWND except, DWORD timeoutMs = 20000) {
+HWND WaitForWindow(const char* caption, HWND except, DWORD timeoutMs = Patience) {
     HWND found = nullptr;
     for (DWORD start = GetTickCount(); GetTickCount() - start <= timeoutMs; Sleep(50)) {
         found = FindProcessWindow(installer.dwProcessId, caption, except);
         if (found && Text(found) != caption) found = nullptr;
-        if (found) WaitForInputIdle(installer.hProcess, 5000);
+        if (found) WaitForInputIdle(installer.hProcess, Patience);
         if (found || WaitForSingleObject(installer.hProcess, 0) == WAIT_OBJECT_0) break;
     }
     return found;
@@ -61,13 +64,13 @@ HWND WaitForWindow(const char* caption, HWND except, DWORD timeoutMs = 20000) {
 void Click(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 void WaitGone(HWND window) {
-    for (DWORD start = GetTickCount(); IsWindow(window) && GetTickCount() - start < 10000;) Sleep(20);
+    for (DWORD start = GetTickCount(); IsWindow(window) && GetTickCount() - start < Patience;) Sleep(20);
 }
 
 // A message box: its text, and whether it shows an icon.
 std::string DescribeBox(HWND box) {
     DWORD_PTR icon = 0;
-    SendMessageTimeoutA(GetDlgItem(box, stc1), STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
+    SendMessageTimeoutA(GetDlgItem(box, stc1), STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, Patience, &icon);
     return Text(GetDlgItem(box, 0xFFFF)) + (icon ? " | icon" : "");
 }
 
@@ -105,7 +108,7 @@ DWORD RemoteCall(const char* module, const char* function, std::vector<DWORD> ar
     HANDLE thread = CreateRemoteThread(installer.hProcess, nullptr, 0,
                                        reinterpret_cast<LPTHREAD_START_ROUTINE>(remote), nullptr, 0, nullptr);
     DWORD result = 0;
-    if (thread && WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0) GetExitCodeThread(thread, &result);
+    if (thread && WaitForSingleObject(thread, Patience) == WAIT_OBJECT_0) GetExitCodeThread(thread, &result);
     if (thread) CloseHandle(thread);
     return result;
 }
@@ -135,7 +138,7 @@ void SendRemote(HWND browser, UINT message, WPARAM wParam, const void* bytes, si
     void* remote = VirtualAllocEx(installer.hProcess, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
     WriteProcessMemory(installer.hProcess, remote, bytes, size, nullptr);
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(browser, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 10000, &result);
+    SendMessageTimeoutA(browser, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, Patience, &result);
     VirtualFreeEx(installer.hProcess, remote, 0, MEM_RELEASE);
 }
 
@@ -149,15 +152,15 @@ void Browse(const std::string& verb, const std::string& what) {
     // The browser selects its root as it opens, undoing any earlier
     // selection; one sent after that shows as a new caret.
     DWORD_PTR root = 0, now = 0;
-    for (DWORD start = GetTickCount(); !root && GetTickCount() - start < 10000; Sleep(20))
-        SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, 5000, &root);
+    for (DWORD start = GetTickCount(); !root && GetTickCount() - start < Patience; Sleep(20))
+        SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, Patience, &root);
     LPITEMIDLIST item = nullptr;
     if (verb == "browse-item") SHGetSpecialFolderLocation(nullptr, atoi(what.c_str()), &item);
     std::wstring wide = Wide(what);
-    for (DWORD start = GetTickCount(); (now == root || !now) && GetTickCount() - start < 10000; Sleep(100)) {
+    for (DWORD start = GetTickCount(); (now == root || !now) && GetTickCount() - start < Patience; Sleep(100)) {
         if (item) SendRemote(browser, BFFM_SETSELECTIONA, FALSE, item, ILGetSize(item));
         else SendRemote(browser, BFFM_SETSELECTIONW, TRUE, wide.c_str(), 2 * wide.size() + 2);
-        SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, 5000, &now);
+        SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, Patience, &now);
     }
     CoTaskMemFree(item);
     // Posted: a browser that keeps OK disabled for a virtual folder takes it too.
@@ -176,16 +179,16 @@ void Browse(const std::string& verb, const std::string& what) {
 
 // The outcome box: what it says, the answer, the exit, and on Yes the editor.
 void Answer(const std::string& answer) {
-    HWND box = WaitForWindow("TessellographInstall", nullptr, 60000);
+    HWND box = WaitForWindow("TessellographInstall", nullptr, 2 * Patience);
     if (!box) return Print("box", "none");
     Print("box", DescribeBox(box));
     Click(box, answer == "yes" ? IDYES : answer == "no" ? IDNO : IDOK);
     DWORD code = STILL_ACTIVE;
-    WaitForSingleObject(installer.hProcess, 30000);
+    WaitForSingleObject(installer.hProcess, Patience);
     GetExitCodeProcess(installer.hProcess, &code);
     Print("exit", std::to_string(code));
     HWND editor = nullptr;
-    for (DWORD start = GetTickCount(); answer == "yes" && !editor && GetTickCount() - start < 20000; Sleep(50))
+    for (DWORD start = GetTickCount(); answer == "yes" && !editor && GetTickCount() - start < Patience; Sleep(50))
         editor = FindWindowA("TessellographStandIn", nullptr);
     if (!editor) return;  // nothing else may run: scenario.py waits for every program to end
     DWORD id = 0;
@@ -195,7 +198,7 @@ void Answer(const std::string& answer) {
     GetModuleFileNameExA(process, nullptr, image, sizeof image);
     Print("editor", Text(editor) + " | " + image);
     PostMessageA(editor, WM_CLOSE, 0, 0);
-    WaitForSingleObject(process, 10000);
+    WaitForSingleObject(process, Patience);
 }
 
 // "key" is HKCU\..., HKCR\... or HKLM\...; "stale" opens the key, as creating

@@ -203,5 +203,7 @@ if __name__ == "__main__":
         sys.exit(print(";".join(scenarios(""))))
     if len(sys.argv) != 4 or sys.argv[1] not in ("win32", "win64") or sys.argv[2] not in [*scenarios(""), "prepare"]:
         sys.exit(__doc__)
+    if sys.argv[2] != "prepare" and not os.path.isfile(os.path.join(sys.argv[3], "TessellographInstall.exe")):
+        sys.exit(f"scenario.py: no TessellographInstall.exe in {sys.argv[3]}")
     run = Run(sys.argv[1], os.path.abspath(sys.argv[3]))
     sys.exit(0 if sys.argv[2] == "prepare" and run.prefix.prepare() else run.play(sys.argv[2]))
