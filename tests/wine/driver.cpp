@@ -177,6 +177,26 @@ void Browse(const std::string& verb, const std::string& what) {
     Print("edit", edit);
 }
 
+// The editors that run once one shows, on one line, so that a second one
+// fails the match: each one's title and program; then each is closed.
+void Editors() {
+    std::vector<HWND> editors;
+    for (DWORD start = GetTickCount(); editors.empty() && GetTickCount() - start < Patience; Sleep(50))
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "TessellographStandIn", nullptr));) editors.push_back(w);
+    std::string seen;
+    for (HWND editor : editors) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(editor, &id);
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, id);
+        char image[MAX_PATH] = "";
+        GetModuleFileNameExA(process, nullptr, image, sizeof image);
+        seen += (seen.empty() ? "" : " + ") + Text(editor) + " | " + image;
+        PostMessageA(editor, WM_CLOSE, 0, 0);
+        WaitForSingleObject(process, Patience);
+    }
+    Print("editor", editors.empty() ? "none" : seen);
+}
+
 // The outcome box: what it says, the answer, the exit, and on Yes the editor.
 void Answer(const std::string& answer) {
     HWND box = WaitForWindow("TessellographInstall", nullptr, 2 * Patience);
@@ -187,18 +207,22 @@ void Answer(const std::string& answer) {
     WaitForSingleObject(installer.hProcess, Patience);
     GetExitCodeProcess(installer.hProcess, &code);
     Print("exit", std::to_string(code));
-    HWND editor = nullptr;
-    for (DWORD start = GetTickCount(); answer == "yes" && !editor && GetTickCount() - start < Patience; Sleep(50))
-        editor = FindWindowA("TessellographStandIn", nullptr);
-    if (!editor) return;  // nothing else may run: scenario.py waits for every program to end
-    DWORD id = 0;
-    GetWindowThreadProcessId(editor, &id);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, id);
-    char image[MAX_PATH] = "";
-    GetModuleFileNameExA(process, nullptr, image, sizeof image);
-    Print("editor", Text(editor) + " | " + image);
-    PostMessageA(editor, WM_CLOSE, 0, 0);
-    WaitForSingleObject(process, Patience);
+    if (answer == "yes") Editors();  // nothing else may run: scenario.py waits for every program to end
+}
+
+// Opens a document or shortcut as the user's shell does, with its default
+// verb: in a 64-bit prefix the 64-bit shell, whose %ProgramFiles% differs.
+void Open(const std::string& path) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    std::string command = "start.exe \"" + path + "\"";
+    for (const char* shell : {"C:\\windows\\sysnative\\start.exe", "C:\\windows\\system32\\start.exe"}) {
+        if (!started.hProcess)
+            CreateProcessA(shell, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started);
+    }
+    WaitForSingleObject(started.hProcess, Patience);
+    Editors();
 }
 
 // "key" is HKCU\..., HKCR\... or HKLM\...; "stale" opens the key, as creating
@@ -225,6 +249,8 @@ void Step(const std::string& step, const std::string& installerExe) {
         for (std::string path = argument; path.size() > 3; path.resize(path.rfind('\\'))) RemoveDirectoryA(path.c_str());
     }
     if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, part[0], part[1], part[2]);
+    if (verb == "open") Open(argument);
+    if (verb == "code-page") Print("code page", std::to_string(GetACP()));
     if (verb == "start") Start(argument.empty() ? installerExe : argument);
     if (!dialog) return;
     if (verb.compare(0, 6, "browse") == 0) Browse(verb, argument);

@@ -30,6 +30,13 @@ def refused(why):
     return rf"refused: {why}\r\nChoose {{}} to install Tessellograph in. | icon | owned"
 
 
+def opened(folder, group):
+    """Steps that open the sample and the editor's shortcut as a user does, and what that shows."""
+    editor = rf"editor: Tessellograph - {{}} | {folder}\Tessellograph.exe".format
+    return [rf"open={folder}\Brick.tpf", rf"open={group}\Tessellograph.lnk"], \
+        [editor(folder + r"\Brick.tpf"), editor("(no document)")]
+
+
 def scenarios(pf):
     """What each scenario does and expects. `pf` is Program Files as the 32-bit
     installer sees it. `installed`: a folder holding a complete install, with
@@ -40,6 +47,7 @@ def scenarios(pf):
     default = pf + r"\Quorrelin"
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
+    opens, editors = opened(default, group[0])
 
     def fault(steps, named, reason, **checks):  # a failed install: the box names the first failure
         box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon"
@@ -47,10 +55,9 @@ def scenarios(pf):
                     expect=[box, "exit: 2"])
     return {
         "default": dict(
-            steps=settings + ["start", r"browse-cancel=C:\windows", "ok", "answer=yes"],
+            steps=settings + ["start", r"browse-cancel=C:\windows", "ok", "answer=yes"] + opens,
             expect=[f"dialog: {default}", "placed: centred", "big icon: icon 500",
-                    f"edit: {default}", SUCCESS, "exit: 0",
-                    rf"editor: Tessellograph - (no document) | {default}\Tessellograph.exe"],
+                    f"edit: {default}", SUCCESS, "exit: 0", editors[1]] + editors,
             installed=default, settings=["Keep"]),
         "reinstall": dict(  # over spoilt files and shortcuts and stale values; no settings key
             steps=["start", "ok", "answer=no"],
