@@ -37,6 +37,12 @@ class Prefix:
         self.program_files = r"C:\Program Files (x86)" if arch == "win64" else r"C:\Program Files"
         self.env = {key: value for key, value in os.environ.items() if key not in ("DISPLAY", "WAYLAND_DISPLAY")}
         self.env.update(WINEARCH=arch, WINEDEBUG="-all", WINEDLLOVERRIDES="winemenubuilder.exe=d")
+        self.codepage = "cp1252"  # the ANSI code page of the runs, which Wine takes from the locale
+
+    def use_locale(self, name, codepage):
+        """Runs in this Linux locale, whose ANSI code page is `codepage` ("cp932")."""
+        self.env.update(LANG=name, LC_ALL=name)
+        self.codepage = codepage
 
     def wine(self, *command, **options):
         return subprocess.run(command, env=options.pop("env", self.env), stdin=subprocess.DEVNULL, **options)
@@ -119,7 +125,7 @@ class Prefix:
         all ended by themselves within 120 s (those still running are ended)."""
         self.wine("wineserver", "-p0")  # the server leaves, and saves, with the last program
         # Into a file: the programs it starts inherit its output and may outlive it.
-        with tempfile.TemporaryFile("w+") as output:
+        with tempfile.TemporaryFile("w+", encoding=self.codepage) as output:
             self.wine("timeout", "-k", "10", str(timeout), "wine", *command, stdout=output)
             output.seek(0)
             text = output.read()
@@ -159,7 +165,8 @@ class Prefix:
     def shortcut(self, path):
         """What lnkinfo reads in a shortcut: its local path, the last item of
         its ID list (None where it has none), and what else it sets."""
-        info = subprocess.run(["lnkinfo", self.host(path)], capture_output=True, text=True).stdout
+        info = subprocess.run(["lnkinfo", "-c", self.codepage.replace("cp", "windows-"), self.host(path)],
+                              capture_output=True, text=True).stdout
         local = re.findall(r"^\s*Local path\s*: (.*)$", info, re.M)
         items = re.findall(r"^\s*Name\s*: (.*)$", info, re.M)
         extras = re.findall(r"^\s*(Description|Working directory|Command line arguments|Icon location|"

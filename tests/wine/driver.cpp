@@ -49,12 +49,12 @@ std::string Text(HWND window) {
 }
 
 // A visible top-level window of the installer captioned so, to the letter
-// (FindWindow ignores case), other than `except`.
+// (FindWindow ignores case), or any when null, other than `except`.
 HWND WaitForWindow(const char* caption, HWND except, DWORD timeoutMs = Patience) {
     HWND found = nullptr;
     for (DWORD start = GetTickCount(); GetTickCount() - start <= timeoutMs; Sleep(50)) {
         found = FindProcessWindow(installer.dwProcessId, caption, except);
-        if (found && Text(found) != caption) found = nullptr;
+        if (found && caption && Text(found) != caption) found = nullptr;
         if (found) WaitForInputIdle(installer.hProcess, Patience);
         if (found || WaitForSingleObject(installer.hProcess, 0) == WAIT_OBJECT_0) break;
     }
@@ -146,7 +146,7 @@ void SendRemote(HWND browser, UINT message, WPARAM wParam, const void* bytes, si
 // with "browse-item"), then press its OK (Cancel with "browse-cancel").
 void Browse(const std::string& verb, const std::string& what) {
     Click(dialog, BrowseId);
-    HWND browser = WaitForWindow("Browse for Folder", dialog);
+    HWND browser = WaitForWindow(nullptr, dialog);  // its caption is in the language of Wine's locale
     HWND tree = FindWindowExA(browser, nullptr, "SysTreeView32", nullptr);
     if (!tree) return Print("browser", "none");
     // The browser selects its root as it opens, undoing any earlier
@@ -216,12 +216,15 @@ void Open(const std::string& path) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
+    DWORD code = 1;
     std::string command = "start.exe \"" + path + "\"";
     for (const char* shell : {"C:\\windows\\sysnative\\start.exe", "C:\\windows\\system32\\start.exe"}) {
         if (!started.hProcess)
             CreateProcessA(shell, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started);
     }
     WaitForSingleObject(started.hProcess, Patience);
+    GetExitCodeProcess(started.hProcess, &code);
+    if (code != 0) return Print("open", "failed");  // start.exe said why
     Editors();
 }
 

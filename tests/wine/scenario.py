@@ -48,6 +48,8 @@ def scenarios(pf):
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
     opens, editors = opened(default, group[0])
+    soft = pf + "\\ソフト"  # in code page 932 the second byte of ソ is a backslash
+    soft_opened = opened(soft, PROGRAMS + "\\ソフト")
 
     def fault(steps, named, reason, **checks):  # a failed install: the box names the first failure
         box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon"
@@ -89,6 +91,10 @@ def scenarios(pf):
             steps=["start", "browse=C:\\", "ok", "answer=no"] + opened("C:", PROGRAMS)[0],
             expect=["edit: C:\\", SUCCESS, "exit: 0"] + opened("C:", PROGRAMS)[1], installed="C:\\",
             links=(PROGRAMS, "C:", False)),
+        "japanese": dict(  # Wine's code page 932; the group is named after the folder's last character, not byte
+            locale=("ja_JP.UTF-8", "cp932"), made={soft: None}, installed=soft,
+            steps=["code-page", "start", rf"browse={pf}\%u30BD%u30D5%u30C8", "ok", "answer=no"] + soft_opened[0],
+            expect=["code page: 932", f"edit: {soft}", SUCCESS, "exit: 0"] + soft_opened[1]),
         "planted_dll": dict(  # a uxtheme.dll of ours beside a copy, which Wine is told to prefer
             made={r"C:\Downloads\TessellographInstall.exe": "TessellographInstall.exe",
                   r"C:\Downloads\uxtheme.dll": "tests/wine/TessellographPlanted.dll"},
@@ -167,6 +173,8 @@ class Run:
     def play(self, name):
         scenario = scenarios(self.prefix.program_files)[name]
         self.prefix.copy()
+        if "locale" in scenario:
+            self.prefix.use_locale(*scenario["locale"])
         immutable = scenario.get("immutable") and self.prefix.host(scenario["immutable"])
         try:
             self.make(scenario.get("made", {}))
