@@ -37,9 +37,15 @@ add_dependencies(PayloadBlockObjectCheck StandInEditor StandInEngine StandInSamp
 
 # No runtime library, no exceptions, no unwinding tables: only our code and
 # the five system DLLs it imports.
-# The Windows x86 ABI promises a 4-byte aligned stack, no more.
+# The Windows x86 ABI promises a 4-byte aligned stack, no more. Every buffer
+# is static, so no frame reaches past the stack's guard page: no probes are
+# needed (there is no runtime to probe with), and arguments are pushed. A
+# frame of a page or more stops the build.
+set(INSTALLER_CODE_OPTIONS
+    -Oz -flto -mpreferred-stack-boundary=2 -mno-stack-arg-probe -mno-accumulate-outgoing-args
+    -Werror=frame-larger-than=4096)
 set(INSTALLER_COMPILE_OPTIONS
-    -Oz -flto -mpreferred-stack-boundary=2 -std=c++17 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    ${INSTALLER_CODE_OPTIONS} -std=c++17 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -fno-unwind-tables -fno-threadsafe-statics -fno-stack-protector -ffreestanding
     -ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -Wall -Wextra)
 
@@ -53,7 +59,7 @@ target_compile_options(TessellographInstall PRIVATE ${INSTALLER_COMPILE_OPTIONS}
 target_link_libraries(TessellographInstall PRIVATE
     InstallerResources PayloadBlockObject kernel32 user32 advapi32 ole32 shell32)
 target_link_options(TessellographInstall PRIVATE
-    -Oz -flto -mpreferred-stack-boundary=2 -nostdlib -nostartfiles -Wl,-e,_EntryPoint@0 -Wl,--subsystem,windows
+    ${INSTALLER_CODE_OPTIONS} -nostdlib -nostartfiles -Wl,-e,_EntryPoint@0 -Wl,--subsystem,windows
     -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat -s
     -Wl,-T,${CMAKE_CURRENT_LIST_DIR}/installer.ld)
 set_target_properties(TessellographInstall PROPERTIES LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/installer.ld)
