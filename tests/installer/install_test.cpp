@@ -93,11 +93,12 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
         const char* subject;
         PlatformError error;
         std::string named;
+        int after = 0;  // calls let through first: the dialog looks up the Programs folder too
     } faults[] = {
         {"CreateDirectoryA", "Quorrelin", 3, Folder},
         {"CreateFileA", "Tessellograph.exe", 32, Folder + "\\Tessellograph.exe"},
         {"WriteFile", "Brick", 112, Folder + "\\Brick.tpf"},
-        {"SHGetSpecialFolderLocation", "PROGRAMS", 0x80004005u, "the all-users Programs folder"},
+        {"SHGetSpecialFolderLocation", "PROGRAMS", 0x80004005u, "the all-users Programs folder", 1},
         {"CreateDirectoryA", "Programs", 5, Group},
         {"MultiByteToWideChar", "", 1113, Group + "\\Tessellograph3D.lnk"},
         {"CoCreateInstance", "", 0x80040154u, Group + "\\Tessellograph3D.lnk"},
@@ -112,7 +113,7 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
     };
     for (auto& fault : faults) {
         ResetFake();
-        Fail(fault.function, fault.error, fault.subject);
+        Fail(fault.function, fault.error, fault.subject, fault.after);
         EXPECT_EQ(Install(6), ExitInstallFailed) << fault.function;
         ASSERT_EQ(Fake.boxes.size(), 1u);
         EXPECT_EQ(Fake.boxes[0].text, Failed + fault.named + ": reason " + std::to_string(fault.error) + ".");
@@ -134,10 +135,45 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
     EXPECT_EQ(Install(), ExitInstallFailed);
     EXPECT_EQ(Fake.boxes[0].text, Failed + Folder + "\\Tessellograph3D.exe: reason 29.");
     ResetFake();  // a reason that does not fit whole is left out, not cut
-    Fake.programs = "C:\\" + std::string(957, 'p');
-    Fail("CreateDirectoryA", 5, "p\\Quorrelin");
+    Fake.reason = std::string(1000, 'r');
+    Fail("CreateDirectoryA", 5, "Quorrelin");
     Install();
-    EXPECT_EQ(Fake.boxes[0].text, Failed + Fake.programs + "\\Quorrelin");
+    EXPECT_EQ(Fake.boxes[0].text, Failed + Folder);
+}
+
+// Folders are read by characters of the code page and measured in UTF-16
+// units, as Windows does; the group's shortcuts must fit the limits too.
+TEST_F(InstallRun, FoldersAsWindowsReadsThem) {
+    std::string kanji;  // 120 of them: 243 bytes, but 123 characters
+    for (int i = 0; i < 120; i++) kanji += "\x8a\xbf";
+    // "\x83\x5c" and "\x95\x5c" end in the backslash's byte
+    for (const std::string& name : {std::string("\x83\x5c\x83\x74\x83\x67"), std::string("\x95\x5c"), kanji}) {
+        ResetFake();
+        Fake.leadBytes = Japanese;
+        const std::string folder = "D:\\x\\" + name, group = Fake.programs + "\\" + name;
+        Fake.browse.push_back({ItemPathFound, folder});
+        Press(ControlBrowse);
+        ASSERT_EQ(Install(), ExitInstalled) << Fake.boxes[0].text;
+        EXPECT_EQ(Fake.links, (std::map<std::string, std::string>{{group + "\\Tessellograph3D.lnk", folder + "\\Tessellograph3D.exe"},
+                                                                  {group + "\\Tessellograph.lnk", folder + "\\Tessellograph.exe"}}));
+    }
+    // A "%" would make the values name another folder; "Q"'s shortcuts would
+    // be 260 characters long; a drive root's are 259 and land in Programs.
+    ResetFake();
+    Fake.programs = "C:\\" + std::string(235, 'p');
+    Fake.browse = {{ItemPathFound, "D:\\a%TEMP%b"}, {ItemPathFound, "D:\\Q"}, {ItemPathFound, "D:\\"}};
+    for (int i = 0; i < 3; i++) Press(ControlBrowse);
+    ASSERT_EQ(Install(), ExitInstalled);
+    ASSERT_EQ(Fake.boxes.size(), 3u);
+    EXPECT_NE(Fake.boxes[0].text.find("has a \"%\""), std::string::npos);
+    EXPECT_NE(Fake.boxes[1].text.find("too long"), std::string::npos);
+    EXPECT_EQ(Fake.links.count(Fake.programs + "\\\\Tessellograph3D.lnk"), 1u);
+    // A Programs folder longer than the buffer is not used, nor read past.
+    ResetFake();
+    Fake.programsAnswer = ItemPathTooLong;
+    EXPECT_EQ(Install(), ExitInstallFailed);
+    EXPECT_EQ(Fake.boxes[0].text, Failed + "the all-users Programs folder: reason 3.");
+    EXPECT_TRUE(Fake.links.empty());
 }
 
 TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {
