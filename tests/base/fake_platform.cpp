@@ -209,8 +209,19 @@ PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* it
     return 0;
 }
 
+// What a conversion from UTF-16 can give: every lead byte has its second
+// byte (0x40 to 0xFC, not 0x7F, in the double-byte code pages).
+static bool Spellable(const std::string& text) {
+    for (const std::string& c : Characters(text)) {
+        unsigned char trail = c.size() == 2 ? c[1] : 0x40;
+        if ((SysIsLeadByte(c[0]) && c.size() == 1) || trail < 0x40 || trail == 0x7F || trail > 0xFC) return false;
+    }
+    return true;
+}
+
 ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path) {
     ItemPath kind = named[itemList].empty() ? ItemPathNotOnDisk : browsed.count(itemList) ? browsed[itemList] : ItemPathFound;
+    if (kind == ItemPathFound && !Spellable(named[itemList])) kind = ItemPathNotAnsi;
     path[0] = 0;
     if (kind == ItemPathFound) std::snprintf(path, TextCapacity, "%s", named[itemList].c_str());
     if (kind == ItemPathTooLong) std::memset(path, 'x', TextCapacity);  // as a conversion that did not fit leaves it
