@@ -30,34 +30,15 @@ static void Check(bool ok) {
     if (!ok) abort();
 }
 
-// Windows' length of a path, and the path after its last backslash.
-static size_t Length(const std::string& path) { return Characters(path).size(); }
+static size_t Length(const std::string& path) { return Characters(path).size(); }  // as Windows counts
 static std::string LastComponent(const std::string& path) {
     std::string component;
     for (const std::string& c : Characters(path)) component = c == "\\" ? "" : component + c;
     return component;
 }
-
-// The same path, where the Program Files part may differ in the case of a letter.
-static bool SamePath(const std::string& a, const std::string& b) {
-    std::vector<std::string> x = Characters(a), y = Characters(b);
-    if (x.size() != y.size()) return false;
-    for (size_t i = 0; i < x.size(); i++) {
-        unsigned char c = x[i][0], d = y[i][0];
-        bool letters = x[i].size() == 1 && y[i].size() == 1 && c < 0x80 && isalpha(c) && tolower(c) == tolower(d);
-        if (x[i] != y[i] && !letters) return false;
-    }
-    return true;
-}
-
-// What a stored value says once Windows expands it: the program it names.
-static std::string Expanded(const std::string& text) {
-    std::string expanded = text;
-    for (std::string reference : {"%ProgramFiles(x86)%", "%ProgramFiles%"}) {
-        if (expanded.compare(expanded[0] == '"', reference.size(), reference) == 0)
-            expanded.replace(expanded[0] == '"', reference.size(), Fake.programFiles);
-    }
-    return expanded;
+static std::string Lower(std::string text) {  // Program Files may be named in another case
+    for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return text;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -96,14 +77,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(link.second == folder + (engine ? "\\Tessellograph3D.exe" : "\\Tessellograph.exe"));
         Check(Length(link.first) <= MaxPathLength && Length(group) <= MaxFolderLength);
     }
-    const std::string program = folder + "\\Tessellograph.exe";
+    const std::string program = Lower(folder + "\\Tessellograph.exe");
     for (auto& value : Fake.values) {
-        if (value.second.type != 2) continue;  // REG_EXPAND_SZ: what names the program
-        std::string text = Expanded(value.second.text);
-        bool command = text.size() > 6 && text.compare(text.size() - 6, 6, "\" \"%1\"") == 0;
-        std::string named = command ? text.substr(1, text.size() - 7) : text.substr(0, text.rfind(','));
-        Check(SamePath(named, program) && named.find('%') == std::string::npos);
-        Check(command ? text[0] == '"' : text.find_first_not_of("0123456789", text.rfind(',') + 1) == std::string::npos);
+        std::string text = value.second.text;  // as Windows expands it
+        for (std::string reference : {"%ProgramFiles(x86)%", "%ProgramFiles%"}) {
+            size_t at = text.find(reference);
+            if (at <= 1) text.replace(at, reference.size(), Fake.programFiles);
+        }
+        if (value.second.type != 2) continue;  // only REG_EXPAND_SZ values name the program
+        bool command = text[0] == '"';
+        Check(command ? Lower(text) == "\"" + program + "\" \"%1\"" : Lower(text.substr(0, text.rfind(','))) == program);
+        Check(command || text.find_first_not_of("0123456789", text.rfind(',') + 1) == std::string::npos);
     }
     Check(Fake.openKeys == 0 && Fake.openFiles == 0 && Fake.liveObjects == 0 && Fake.liveLists == 0);
     return 0;
