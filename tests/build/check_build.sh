@@ -37,8 +37,8 @@ shape() {
     check "the payload block carries the stand-in files, each followed by its length" \
         "$tool" verify "$exe" "$windows"/standin/{Tessellograph.exe,Tessellograph3D.exe,Brick.tpf}
     read -r address offset < <(i686-w64-mingw32-objdump -h "$exe" | awk '$2 == ".payload" {print $4, $6}')
-    check "the payload section starts on a page, in the file ($offset) and in memory ($address)" \
-        test $((0x$offset % 4096 + 0x$address % 4096)) = 0
+    check "the payload section starts on a page, in the file (${offset:-none}) and in memory (${address:-none})" \
+        grep -qxE '[0-9a-f]{5}000 [0-9a-f]{5}000' <<<"$offset $address"
     overhead=$("$tool" list "$exe" | sed -n 's/^installer without its payload: \([0-9]*\) bytes$/\1/p')
     check "the installer without its payload is under 16 KiB ($overhead bytes)" test "${overhead:-16384}" -lt 16384
 
