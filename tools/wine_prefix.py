@@ -70,15 +70,33 @@ class Prefix:
         # scratch home, then make them plain folders of the prefix.
         env = dict(self.env, WINEPREFIX=booting, HOME=booting + ".home",
                    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
-        self.wine("wineboot", "-i", env=env)
+
+        def step(*command, timeout=900):
+            """Runs a step of the boot; one that fails ends it with what Wine
+            said, and leaves nothing, so that no later run takes it as booted."""
+            with tempfile.TemporaryFile("w+") as said:  # a file: Wine's programs may outlive the step
+                try:
+                    status = self.wine(*command, env=env, stdout=said, stderr=subprocess.STDOUT,
+                                       timeout=timeout).returncode
+                    why = f"exit status {status}"
+                except subprocess.TimeoutExpired:
+                    status, why = None, f"still running after {timeout} s"
+                if status == 0:
+                    return
+                self.wine("wineserver", "-k", env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                shutil.rmtree(booting, ignore_errors=True)
+                shutil.rmtree(booting + ".home", ignore_errors=True)
+                said.seek(0)
+                raise SystemExit(f"wine_prefix: booting the {self.arch} prefix failed: `{' '.join(command)}` "
+                                 f"({why}); Wine said:\n{said.read().rstrip() or '(nothing)'}")
+        step("wineboot", "-i")
         for folder, names, files in os.walk(os.path.join(booting, "drive_c")):
             for link in [os.path.join(folder, name) for name in names + files]:
                 if os.path.islink(link):
                     os.remove(link)
                     os.mkdir(link)
-        self.wine("wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null", "/f",
-                  env=env, stdout=subprocess.DEVNULL)
-        self.wine("wineserver", "-w", env=env)
+        step("wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null", "/f")
+        step("wineserver", "-w")
         shutil.rmtree(booting + ".home", ignore_errors=True)
         open(os.path.join(booting, ".booted"), "w").write(version)
         os.rename(booting, pristine)
