@@ -9,6 +9,7 @@ and key classes, the shortcuts as lnkinfo reads them, and what the driver saw.
 Each scenario runs in its own copy of a pristine prefix (tools/wine_prefix.py),
 kept beside the build or in $TESSELLOGRAPH_WINE_PREFIXES.
 """
+import difflib
 import os
 import subprocess
 import sys
@@ -40,16 +41,16 @@ def scenarios(pf):
     default = pf + r"\Quorrelin"
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
+    opened = [f"dialog: {default}", "placed: centred", "big icon: icon 500"]
 
-    def fault(steps, named, reason, **checks):  # a failed install: the box names the first failure
+    def fault(steps, named, reason, edit=(), **checks):  # a failed install: the box names the first failure
         box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon"
-        return dict(dict(dict(values=default, links=group), **checks), steps=steps + ["ok", "answer=ok"],
-                    expect=[box, "exit: 2"])
+        return dict(dict(values=default, links=group), **checks, steps=steps + ["ok", "answer=ok"],
+                    expect=[*opened, *edit, box, "exit: 2"])
     return {
         "default": dict(
             steps=settings + ["start", r"browse-cancel=C:\windows", "ok", "answer=yes"],
-            expect=[f"dialog: {default}", "placed: centred", "big icon: icon 500",
-                    f"edit: {default}", SUCCESS, "exit: 0",
+            expect=[*opened, f"edit: {default}", SUCCESS, "exit: 0",
                     rf"editor: Tessellograph - (no document) | {default}\Tessellograph.exe"],
             installed=default, settings=["Keep"]),
         "reinstall": dict(  # over spoilt files and shortcuts and stale values; no settings key
@@ -57,13 +58,14 @@ def scenarios(pf):
             spoil={default + r"\Brick.tpf": b"j" * 300000, default + r"\Tessellograph3D.exe": b"j" * 300000,
                    default + r"\Tessellograph.exe": b"", group[0] + r"\Tessellograph.lnk": b"\xa5" * 300},
             then=[f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"],
-            expect=[SUCCESS, "exit: 0", SUCCESS, "exit: 0"], installed=default, settings=None),
-        **{way: dict(steps=settings + ["start", way, "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"], values=None,
-                     settings=["Keep"], left={default: None, group[0]: None}) for way in ("cancel", "close")},
+            expect=[*opened, SUCCESS, "exit: 0"] * 2, installed=default, settings=None),
+        **{way: dict(steps=settings + ["start", way, "answer=ok"], values=None, settings=["Keep"],
+                     expect=[*opened, NOT_INSTALLED, "exit: 1"], left={default: None, group[0]: None})
+           for way in ("cancel", "close")},
         "parent_missing": fault(
             ["start", r"browse=C:\Deep\Nested", r"rmdir=C:\Deep\Nested"], r"C:\Deep\Nested", "Path not found.",
-            made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None}, values=r"C:\Deep\Nested",
-            links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
+            [r"edit: C:\Deep\Nested"], made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None},
+            values=r"C:\Deep\Nested", links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
         "readonly_sample": fault(  # immutable, so that root cannot write it either
             ["start"], default + r"\Brick.tpf", "Access denied.", made={default + r"\Brick.tpf": b"old"},
             immutable=default + r"\Brick.tpf", left={default + r"\Brick.tpf": b"old", default + r"\Tessellograph3D.exe":
@@ -83,12 +85,12 @@ def scenarios(pf):
                   r"C:\Downloads\uxtheme.dll": "tests/wine/TessellographPlanted.dll"},
             steps=[r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin",
                    r"start=C:\Downloads\TessellographInstall.exe", "module=uxtheme.dll", "ok", "answer=no"],
-            expect=[r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default),
+            expect=[*opened, r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default),
         "refused_folders": dict(
             made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, "C:\\\u6570\u636e", "C:\\\u0100rea")},
             steps=["start", r"browse=C:\Kept", "browse-item=17", f"browse={TOO_LONG}", r"browse=C:\%u6570%u636E",
                    r"browse=C:\%u0100rea", f"browse={LONGEST}", "ok", "answer=no"],
-            expect=[r"edit: C:\Kept",
+            expect=[*opened, r"edit: C:\Kept",
                     refused("The folder you chose is not a folder on a disk.").format("a folder on a drive"),
                     r"edit: C:\Kept",
                     refused("The path of the folder you chose is too long.").format("a folder with a shorter path"),
@@ -108,6 +110,7 @@ class Run:
     def check(self, ok, what):
         print(("ok   " if ok else "FAIL ") + what)
         self.failures += not ok
+        return ok
 
     def drive(self, steps):
         windows = lambda path: Prefix.windows(os.path.join(self.build, path))
@@ -165,11 +168,8 @@ class Run:
             self.make(scenario.get("spoil", {}))
             if "then" in scenario:
                 seen += self.drive(scenario["then"])
-            expected, at = scenario["expect"], 0
-            for line in seen:
-                at += at < len(expected) and line == expected[at]
-            self.check(at == len(expected), "the driver saw what was expected" + (f", up to: {expected[at]}"
-                                                                                    if at < len(expected) else ""))
+            if not self.check(seen == scenario["expect"], "the driver printed what was expected, and only that"):
+                print(*difflib.unified_diff(scenario["expect"], seen, "expected", "printed", lineterm=""), sep="\n")
             folder = scenario.get("installed")
             left = dict(scenario.get("left", {}), **{folder + "\\" + name: PAYLOAD for name in PAYLOADS if folder})
             for path, content in left.items():
