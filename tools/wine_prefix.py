@@ -131,14 +131,16 @@ class Prefix:
         """The Linux path of a path on drive C:."""
         return os.path.join(self.path, "drive_c", *path[3:].split("\\"))
 
-    def run(self, *command, timeout=900):
+    def run(self, *command, timeout=900, loader="wine"):
         """Runs a Windows program and waits until every program of the prefix
         has ended and the registry is saved. Returns its output, and whether
-        all ended by themselves within 120 s (those still running are ended)."""
+        all ended by themselves within 120 s (those still running are ended).
+        `wine` runs a system program such as cmd as a 32-bit one; Debian's
+        /usr/lib/wine/wine64 as a 64-bit one."""
         self.wine("wineserver", "-p0")  # the server leaves, and saves, with the last program
         # Into a file: the programs it starts inherit its output and may outlive it.
         with tempfile.TemporaryFile("w+") as output:
-            self.wine("timeout", "-k", "10", str(timeout), "wine", *command, stdout=output)
+            self.wine("timeout", "-k", "10", str(timeout), loader, *command, stdout=output)
             output.seek(0)
             text = output.read()
         try:
@@ -147,6 +149,18 @@ class Prefix:
         except subprocess.TimeoutExpired:
             self.wine("wineserver", "-k")
             return text, False
+
+    def expand(self, text):
+        """The text with its %NAME%s expanded as a program of the prefix's own
+        arch expands them (a 64-bit one in win64); unknown names stay."""
+        if not hasattr(self, "environment"):  # once per run
+            output, _ = self.run("cmd", "/c", "set", loader="/usr/lib/wine/wine64" if self.arch == "win64" else "wine")
+            lines = [line.partition("=") for line in output.splitlines()]
+            self.environment = {name.upper(): value for name, _, value in lines}
+            bits = self.environment.get("PROCESSOR_ARCHITECTURE")
+            if bits != ("AMD64" if self.arch == "win64" else "x86"):
+                raise SystemExit(f"wine_prefix: cmd ran as {bits}, not as a program of the {self.arch} prefix")
+        return re.sub(r"%([^%]*)%", lambda name: self.environment.get(name[1].upper(), name[0]), text)
 
     def registry(self, hive="system", prefix=None):
         """A registry file of this prefix (or another) as

@@ -124,18 +124,20 @@ class Run:
         if folder is None:  # that nothing else is registered is checked natively, by counting
             ours = (r"software\classes\quorrelin.", r"software\classes\.tpf", r"software\classes\tpffile")
             return self.check(not any(key.startswith(ours) for key in self.prefix.registry()), "nothing was registered")
-        program, pf = folder + r"\Tessellograph.exe", self.prefix.program_files
-        if program.startswith(pf + "\\"):
-            program = ("%ProgramFiles(x86)%" if self.prefix.arch == "win64" else "%ProgramFiles%") + program[len(pf):]
+        # As a program of the prefix's arch reads them: a 64-bit one in win64.
+        program, by_name = folder + r"\Tessellograph.exe", folder.startswith(self.prefix.program_files + "\\")
         stored = self.prefix.default_values()
         for root, key, kind, text in value_table():
             found, keyclass = stored[f"{root}\\{key}"]
             if key.endswith(unsaved):
                 self.check(keyclass is None, f"{root}\\{key} is not stored")
                 continue
-            expected = (kind, text.replace("{program}", program))
-            ok = found == expected and keyclass == "REG_SZ"
-            self.check(ok, f"{root}\\{key}: {kind} {expected[1]}, class REG_SZ" + ("" if ok else f" (found {found}, {keyclass})"))
+            (found_kind, found_text), expected = found or (None, None), text.replace("{program}", program)
+            read = self.prefix.expand(found_text) if found_kind == "REG_EXPAND_SZ" else found_text
+            named = by_name and kind == "REG_EXPAND_SZ"  # Program Files by a variable, so that the value follows it
+            ok = (found_kind, read, keyclass, read != found_text) == (kind, expected, "REG_SZ", named)
+            self.check(ok, f"{root}\\{key}: {kind} {expected}" + " once its variable is expanded" * named
+                       + ", class REG_SZ" + ("" if ok else f" (found {found}, read as {read}, {keyclass})"))
 
     def check_links(self, group, folder):
         for name in ("Tessellograph3D", "Tessellograph"):
