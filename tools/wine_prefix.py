@@ -37,9 +37,11 @@ class Prefix:
         self.program_files = r"C:\Program Files (x86)" if arch == "win64" else r"C:\Program Files"
         self.env = {key: value for key, value in os.environ.items() if key not in ("DISPLAY", "WAYLAND_DISPLAY")}
         self.env.update(WINEARCH=arch, WINEDEBUG="-all", WINEDLLOVERRIDES="winemenubuilder.exe=d")
+        self.confined, self.immutable = [], []  # see unwritable
 
     def wine(self, *command, **options):
-        return subprocess.run(command, env=options.pop("env", self.env), stdin=subprocess.DEVNULL, **options)
+        return subprocess.run([*self.confined, *command], env=options.pop("env", self.env), stdin=subprocess.DEVNULL,
+                              **options)
 
     def prepare(self):
         """The arch's pristine prefix, booted if this Wine has not booted it."""
@@ -120,8 +122,33 @@ class Prefix:
         self.env.update(WINEPREFIX=self.path, HOME=self.work)
         return self.path
 
-    def remove(self):
+    def remove(self, keep=False):
+        """Removes the run's copy, or with `keep` says where it is."""
+        for host in self.immutable:
+            subprocess.run(["chattr", "-i", host])
+        if keep:
+            return print("kept prefix: WINEPREFIX=" + self.path)
         shutil.rmtree(self.work, ignore_errors=True)
+
+    def unwritable(self, path):
+        """Makes a file on drive C: one that the prefix's programs can neither
+        write, nor delete, nor make writable, though they run as root: it is
+        made immutable where the file system and our capabilities allow
+        (overlay, 9p and containers often do not). Otherwise it is made
+        read-only, which Wine also keeps from being deleted, and as root
+        given to nobody, with Wine run from then on without the capabilities
+        that would override that."""
+        host = self.host(path)
+        immutable = subprocess.run(["chattr", "+i", host], capture_output=True, text=True)
+        if immutable.returncode == 0:
+            return self.immutable.append(host)
+        os.chmod(host, 0o444)
+        if os.geteuid() == 0:
+            os.chown(host, 65534, 65534)
+            dropped = "-dac_override,-fowner,-chown"
+            self.confined = ["setpriv", "--inh-caps=" + dropped, "--bounding-set=" + dropped, "--"]
+        print(f"{path} is read-only{' and owned by nobody' * (os.geteuid() == 0)}, as it cannot be made immutable "
+              f"({immutable.stderr.strip()})")
 
     @staticmethod
     def windows(path):

@@ -11,7 +11,6 @@ kept beside the build or in $TESSELLOGRAPH_WINE_PREFIXES.
 """
 import difflib
 import os
-import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -66,9 +65,9 @@ def scenarios(pf):
             ["start", r"browse=C:\Deep\Nested", r"rmdir=C:\Deep\Nested"], r"C:\Deep\Nested", "Path not found.",
             [r"edit: C:\Deep\Nested"], made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None},
             values=r"C:\Deep\Nested", links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
-        "readonly_sample": fault(  # immutable, so that root cannot write it either
+        "readonly_sample": fault(  # one that Wine, though root, cannot write
             ["start"], default + r"\Brick.tpf", "Access denied.", made={default + r"\Brick.tpf": b"old"},
-            immutable=default + r"\Brick.tpf", left={default + r"\Brick.tpf": b"old", default + r"\Tessellograph3D.exe":
+            unwritable=default + r"\Brick.tpf", left={default + r"\Brick.tpf": b"old", default + r"\Tessellograph3D.exe":
                                                     PAYLOAD, default + r"\Tessellograph.exe": PAYLOAD}),
         "file_as_install_folder": fault(["start"], default, "File exists.", made={default: b"in the way"},
                                         left={default: b"in the way"}),
@@ -160,12 +159,10 @@ class Run:
     def play(self, name):
         scenario = scenarios(self.prefix.program_files)[name]
         self.prefix.copy()
-        immutable = scenario.get("immutable") and self.prefix.host(scenario["immutable"])
         try:
             self.make(scenario.get("made", {}))
-            if immutable and subprocess.run(["chattr", "+i", immutable]).returncode != 0:
-                print("skipped: this file system cannot make a file immutable")
-                return 77
+            if "unwritable" in scenario:
+                self.prefix.unwritable(scenario["unwritable"])
             seen = self.drive(scenario["steps"])
             self.make(scenario.get("spoil", {}))
             if "then" in scenario:
@@ -190,12 +187,7 @@ class Run:
                 left = sorted(user[SETTINGS[5:].lower()][1]) if SETTINGS[5:].lower() in user else None
                 self.check(left == scenario["settings"], f"of the editor's settings {scenario['settings']} are left ({left})")
         finally:
-            if immutable:
-                subprocess.run(["chattr", "-i", immutable])
-            if os.environ.get("TESSELLOGRAPH_KEEP_PREFIX") == "1":
-                print("kept prefix: WINEPREFIX=" + self.prefix.path)
-            else:
-                self.prefix.remove()
+            self.prefix.remove(keep=os.environ.get("TESSELLOGRAPH_KEEP_PREFIX") == "1")
         print(f"{self.prefix.arch}.{name}: {self.failures} failed")
         return 1 if self.failures else 0
 
