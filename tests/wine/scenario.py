@@ -36,7 +36,7 @@ def scenarios(pf):
     the 43 values naming it and its group with both shortcuts; `values` and
     `links` check those alone; `left` says what files hold afterwards (None:
     nothing is there). `made` is put on the disk before the run, `spoil`
-    between its two parts."""
+    between its two parts; `read_only` is a file Wine cannot write."""
     default = pf + r"\Quorrelin"
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
@@ -67,7 +67,7 @@ def scenarios(pf):
             values=r"C:\Deep\Nested", links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
         "readonly_sample": fault(  # one that Wine, though root, cannot write
             ["start"], default + r"\Brick.tpf", "Access denied.", made={default + r"\Brick.tpf": b"old"},
-            unwritable=default + r"\Brick.tpf", left={default + r"\Brick.tpf": b"old", default + r"\Tessellograph3D.exe":
+            read_only=default + r"\Brick.tpf", left={default + r"\Brick.tpf": b"old", default + r"\Tessellograph3D.exe":
                                                     PAYLOAD, default + r"\Tessellograph.exe": PAYLOAD}),
         "file_as_install_folder": fault(["start"], default, "File exists.", made={default: b"in the way"},
                                         left={default: b"in the way"}),
@@ -124,7 +124,7 @@ class Run:
             ours = (r"software\classes\quorrelin.", r"software\classes\.tpf", r"software\classes\tpffile")
             return self.check(not any(key.startswith(ours) for key in self.prefix.registry()), "nothing was registered")
         # As a program of the prefix's arch reads them: a 64-bit one in win64.
-        program, by_name = folder + r"\Tessellograph.exe", folder.startswith(self.prefix.program_files + "\\")
+        program, in_program_files = folder + r"\Tessellograph.exe", folder.startswith(self.prefix.program_files + "\\")
         stored = self.prefix.default_values()
         for root, key, kind, text in value_table():
             found, keyclass = stored[f"{root}\\{key}"]
@@ -133,7 +133,7 @@ class Run:
                 continue
             (found_kind, found_text), expected = found or (None, None), text.replace("{program}", program)
             read = self.prefix.expand(found_text) if found_kind == "REG_EXPAND_SZ" else found_text
-            named = by_name and kind == "REG_EXPAND_SZ"  # Program Files by a variable, so that the value follows it
+            named = in_program_files and kind == "REG_EXPAND_SZ"  # by a variable, so that the value follows it
             ok = (found_kind, read, keyclass, read != found_text) == (kind, expected, "REG_SZ", named)
             self.check(ok, f"{root}\\{key}: {kind} {expected}" + " once its variable is expanded" * named
                        + ", class REG_SZ" + ("" if ok else f" (found {found}, read as {read}, {keyclass})"))
@@ -161,8 +161,8 @@ class Run:
         self.prefix.copy()
         try:
             self.make(scenario.get("made", {}))
-            if "unwritable" in scenario:
-                self.prefix.unwritable(scenario["unwritable"])
+            if "read_only" in scenario:
+                self.prefix.unwritable(scenario["read_only"])
             seen = self.drive(scenario["steps"])
             self.make(scenario.get("spoil", {}))
             if "then" in scenario:
