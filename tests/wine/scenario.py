@@ -9,8 +9,8 @@ and key classes, the shortcuts as lnkinfo reads them, and what the driver saw.
 Each scenario runs in its own copy of a pristine prefix (tools/wine_prefix.py),
 kept beside the build or in $TESSELLOGRAPH_WINE_PREFIXES.
 """
+import difflib
 import os
-import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -36,20 +36,20 @@ def scenarios(pf):
     the 43 values naming it and its group with both shortcuts; `values` and
     `links` check those alone; `left` says what files hold afterwards (None:
     nothing is there). `made` is put on the disk before the run, `spoil`
-    between its two parts."""
+    between its two parts; `read_only` is a file Wine cannot write."""
     default = pf + r"\Quorrelin"
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
+    opened = [f"dialog: {default}", "placed: centred", "big icon: icon 500"]
 
-    def fault(steps, named, reason, **checks):  # a failed install: the box names the first failure
+    def fault(steps, named, reason, edit=(), **checks):  # a failed install: the box names the first failure
         box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon"
-        return dict(dict(dict(values=default, links=group), **checks), steps=steps + ["ok", "answer=ok"],
-                    expect=[box, "exit: 2"])
+        return dict(dict(values=default, links=group), **checks, steps=steps + ["ok", "answer=ok"],
+                    expect=[*opened, *edit, box, "exit: 2"])
     return {
         "default": dict(
             steps=settings + ["start", r"browse-cancel=C:\windows", "ok", "answer=yes"],
-            expect=[f"dialog: {default}", "placed: centred", "big icon: icon 500",
-                    f"edit: {default}", SUCCESS, "exit: 0",
+            expect=[*opened, f"edit: {default}", SUCCESS, "exit: 0",
                     rf"editor: Tessellograph - (no document) | {default}\Tessellograph.exe"],
             installed=default, settings=["Keep"]),
         "reinstall": dict(  # over spoilt files and shortcuts and stale values; no settings key
@@ -57,16 +57,17 @@ def scenarios(pf):
             spoil={default + r"\Brick.tpf": b"j" * 300000, default + r"\Tessellograph3D.exe": b"j" * 300000,
                    default + r"\Tessellograph.exe": b"", group[0] + r"\Tessellograph.lnk": b"\xa5" * 300},
             then=[f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"],
-            expect=[SUCCESS, "exit: 0", SUCCESS, "exit: 0"], installed=default, settings=None),
-        **{way: dict(steps=settings + ["start", way, "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"], values=None,
-                     settings=["Keep"], left={default: None, group[0]: None}) for way in ("cancel", "close")},
+            expect=[*opened, SUCCESS, "exit: 0"] * 2, installed=default, settings=None),
+        **{way: dict(steps=settings + ["start", way, "answer=ok"], values=None, settings=["Keep"],
+                     expect=[*opened, NOT_INSTALLED, "exit: 1"], left={default: None, group[0]: None})
+           for way in ("cancel", "close")},
         "parent_missing": fault(
             ["start", r"browse=C:\Deep\Nested", r"rmdir=C:\Deep\Nested"], r"C:\Deep\Nested", "Path not found.",
-            made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None}, values=r"C:\Deep\Nested",
-            links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
-        "readonly_sample": fault(  # immutable, so that root cannot write it either
+            [r"edit: C:\Deep\Nested"], made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None},
+            values=r"C:\Deep\Nested", links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
+        "readonly_sample": fault(  # one that Wine, though root, cannot write
             ["start"], default + r"\Brick.tpf", "Access denied.", made={default + r"\Brick.tpf": b"old"},
-            immutable=default + r"\Brick.tpf", left={default + r"\Brick.tpf": b"old", default + r"\Tessellograph3D.exe":
+            read_only=default + r"\Brick.tpf", left={default + r"\Brick.tpf": b"old", default + r"\Tessellograph3D.exe":
                                                     PAYLOAD, default + r"\Tessellograph.exe": PAYLOAD}),
         "file_as_install_folder": fault(["start"], default, "File exists.", made={default: b"in the way"},
                                         left={default: b"in the way"}),
@@ -83,12 +84,12 @@ def scenarios(pf):
                   r"C:\Downloads\uxtheme.dll": "tests/wine/TessellographPlanted.dll"},
             steps=[r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin",
                    r"start=C:\Downloads\TessellographInstall.exe", "module=uxtheme.dll", "ok", "answer=no"],
-            expect=[r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default),
+            expect=[*opened, r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default),
         "refused_folders": dict(
             made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, "C:\\\u6570\u636e", "C:\\\u0100rea")},
             steps=["start", r"browse=C:\Kept", "browse-item=17", f"browse={TOO_LONG}", r"browse=C:\%u6570%u636E",
                    r"browse=C:\%u0100rea", f"browse={LONGEST}", "ok", "answer=no"],
-            expect=[r"edit: C:\Kept",
+            expect=[*opened, r"edit: C:\Kept",
                     refused("The folder you chose is not a folder on a disk.").format("a folder on a drive"),
                     r"edit: C:\Kept",
                     refused("The path of the folder you chose is too long.").format("a folder with a shorter path"),
@@ -108,6 +109,7 @@ class Run:
     def check(self, ok, what):
         print(("ok   " if ok else "FAIL ") + what)
         self.failures += not ok
+        return ok
 
     def drive(self, steps):
         windows = lambda path: Prefix.windows(os.path.join(self.build, path))
@@ -121,18 +123,20 @@ class Run:
         if folder is None:  # that nothing else is registered is checked natively, by counting
             ours = (r"software\classes\quorrelin.", r"software\classes\.tpf", r"software\classes\tpffile")
             return self.check(not any(key.startswith(ours) for key in self.prefix.registry()), "nothing was registered")
-        program, pf = folder + r"\Tessellograph.exe", self.prefix.program_files
-        if program.startswith(pf + "\\"):
-            program = ("%ProgramFiles(x86)%" if self.prefix.arch == "win64" else "%ProgramFiles%") + program[len(pf):]
+        # As a program of the prefix's arch reads them: a 64-bit one in win64.
+        program, in_program_files = folder + r"\Tessellograph.exe", folder.startswith(self.prefix.program_files + "\\")
         stored = self.prefix.default_values()
         for root, key, kind, text in value_table():
             found, keyclass = stored[f"{root}\\{key}"]
             if key.endswith(unsaved):
                 self.check(keyclass is None, f"{root}\\{key} is not stored")
                 continue
-            expected = (kind, text.replace("{program}", program))
-            ok = found == expected and keyclass == "REG_SZ"
-            self.check(ok, f"{root}\\{key}: {kind} {expected[1]}, class REG_SZ" + ("" if ok else f" (found {found}, {keyclass})"))
+            (found_kind, found_text), expected = found or (None, None), text.replace("{program}", program)
+            read = self.prefix.expand(found_text) if found_kind == "REG_EXPAND_SZ" else found_text
+            named = in_program_files and kind == "REG_EXPAND_SZ"  # by a variable, so that the value follows it
+            ok = (found_kind, read, keyclass, read != found_text) == (kind, expected, "REG_SZ", named)
+            self.check(ok, f"{root}\\{key}: {kind} {expected}" + " once its variable is expanded" * named
+                       + ", class REG_SZ" + ("" if ok else f" (found {found}, read as {read}, {keyclass})"))
 
     def check_links(self, group, folder):
         for name in ("Tessellograph3D", "Tessellograph"):
@@ -155,21 +159,16 @@ class Run:
     def play(self, name):
         scenario = scenarios(self.prefix.program_files)[name]
         self.prefix.copy()
-        immutable = scenario.get("immutable") and self.prefix.host(scenario["immutable"])
         try:
             self.make(scenario.get("made", {}))
-            if immutable and subprocess.run(["chattr", "+i", immutable]).returncode != 0:
-                print("skipped: this file system cannot make a file immutable")
-                return 77
+            if "read_only" in scenario:
+                self.prefix.unwritable(scenario["read_only"])
             seen = self.drive(scenario["steps"])
             self.make(scenario.get("spoil", {}))
             if "then" in scenario:
                 seen += self.drive(scenario["then"])
-            expected, at = scenario["expect"], 0
-            for line in seen:
-                at += at < len(expected) and line == expected[at]
-            self.check(at == len(expected), "the driver saw what was expected" + (f", up to: {expected[at]}"
-                                                                                    if at < len(expected) else ""))
+            if not self.check(seen == scenario["expect"], "the driver printed what was expected, and only that"):
+                print(*difflib.unified_diff(scenario["expect"], seen, "expected", "printed", lineterm=""), sep="\n")
             folder = scenario.get("installed")
             left = dict(scenario.get("left", {}), **{folder + "\\" + name: PAYLOAD for name in PAYLOADS if folder})
             for path, content in left.items():
@@ -188,12 +187,7 @@ class Run:
                 left = sorted(user[SETTINGS[5:].lower()][1]) if SETTINGS[5:].lower() in user else None
                 self.check(left == scenario["settings"], f"of the editor's settings {scenario['settings']} are left ({left})")
         finally:
-            if immutable:
-                subprocess.run(["chattr", "-i", immutable])
-            if os.environ.get("TESSELLOGRAPH_KEEP_PREFIX") == "1":
-                print("kept prefix: WINEPREFIX=" + self.prefix.path)
-            else:
-                self.prefix.remove()
+            self.prefix.remove(keep=os.environ.get("TESSELLOGRAPH_KEEP_PREFIX") == "1")
         print(f"{self.prefix.arch}.{name}: {self.failures} failed")
         return 1 if self.failures else 0
 
