@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (at <= 1) text.replace(at, reference.size(), Fake.programFiles);
         }
         if (value.second.type != 2) continue;  // only REG_EXPAND_SZ values name the program
-        bool command = text[0] == '"';
+        bool command = value.first.size() > 8 && value.first.compare(value.first.size() - 8, 8, "\\command") == 0;
         Check(command ? Lower(text) == "\"" + program + "\" \"%1\"" : Lower(text.substr(0, text.rfind(','))) == program);
         Check(command || text.find_first_not_of("0123456789", text.rfind(',') + 1) == std::string::npos);
     }
