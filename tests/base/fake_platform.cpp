@@ -211,7 +211,7 @@ PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* it
 
 // What a conversion from UTF-16 can give: every lead byte has its second
 // byte (0x40 to 0xFC, not 0x7F, in the double-byte code pages).
-static bool Spellable(const std::string& text) {
+bool Spellable(const std::string& text) {
     for (const std::string& c : Characters(text)) {
         unsigned char trail = c.size() == 2 ? c[1] : 0x40;
         if ((SysIsLeadByte(c[0]) && c.size() == 1) || trail < 0x40 || trail == 0x7F || trail > 0xFC) return false;

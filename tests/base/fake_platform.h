@@ -60,8 +60,10 @@ void ResetFake();  // a new machine and a new installer state
 // The call of `function` whose subject (a path, a key) contains `subject`
 // fails with `error`, once `after` such calls have gone through.
 void Fail(const std::string& function, PlatformError error, const std::string& subject = "", int after = 0);
-// The characters of a text in the fake's code page.
+// The characters of a text in the fake's code page, and whether the shell can
+// give that text.
 std::vector<std::string> Characters(const std::string& text);
+bool Spellable(const std::string& text);
 extern const std::vector<unsigned char> Japanese;  // code page 932's lead bytes
 void Press(unsigned id, unsigned notification = 0);  // a WM_COMMAND to the dialog
 void SendSysCommand(unsigned command);               // a WM_SYSCOMMAND to it

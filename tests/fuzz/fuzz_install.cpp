@@ -64,7 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Press(ControlCancel);  // ends a dialog whose folder was refused
     RunInstaller();
 
+    // A folder the shell gives whole, without "%", whose files and shortcuts
+    // fit, is taken and installs completely.
     const std::string folder = Fake.dialogText, group = Fake.programs + "\\" + LastComponent(folder);
+    bool fits = !chosen.empty() && Spellable(chosen) && chosen.find('%') == std::string::npos &&
+                Length(chosen) + 20 <= MaxPathLength && Length(Fake.programs + "\\" + LastComponent(chosen)) + 20 <= MaxPathLength;
+    if (fits && (answers >> 4 & 3) == ItemPathFound && Fake.programsAnswer == ItemPathFound && Spellable(Fake.programs))
+        Check(folder == chosen && Fake.boxes.back().text.compare(0, 29, "Tessellograph is installed!!!") == 0);
     for (const std::string& event : Fake.events) {
         if (event.compare(0, 5, "file ") != 0) continue;
         std::string path = event.substr(5, event.rfind(' ') - 5);
