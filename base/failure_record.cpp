@@ -21,3 +21,11 @@ void ResetFailures() {
     FirstFailure[0] = 0;
     FirstError = 0;
 }
+
+void DescribeErrorNumber(PlatformError error, char* text, unsigned capacity) {
+    char number[12];
+    if ((error & 0x80000000u) != 0) FormatHex(error, number);  // an HRESULT
+    else FormatDecimal(static_cast<int>(error), number, sizeof number);
+    SetText(text, capacity, "system error ");
+    AppendText(text, capacity, number);
+}

@@ -9,3 +9,7 @@ unsigned FailureCount();
 const char* FirstFailedItem();
 PlatformError FirstFailureError();
 void ResetFailures();
+
+// The text for an error the system has no message for: "system error 0x80004005"
+// for an HRESULT, "system error 1234" for a Win32 error code.
+void DescribeErrorNumber(PlatformError error, char* text, unsigned capacity);

@@ -54,6 +54,9 @@ void SysCloseHandle(PlatformHandle file);
 PlatformError SysAnsiToWide(const char* text, unsigned short* wide, unsigned capacity);
 void SysDescribeError(PlatformError error, char* text, unsigned capacity);
 
+// Whether the byte leads a double-byte character in the ANSI code page.
+bool SysIsLeadByte(char byte);
+
 // Windows and dialogs
 PlatformHandle SysLoadIcon(PlatformHandle module, unsigned id);
 void SysGetWorkArea(WindowRect* area);
@@ -85,7 +88,7 @@ void SysAllocatorRelease(PlatformHandle allocator);
 PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* itemList);
 enum ItemPath { ItemPathFound, ItemPathNotOnDisk, ItemPathNotAnsi, ItemPathTooLong };
 // Writes the item's file-system path (at most TextCapacity bytes) in the ANSI
-// code page; a path that code page cannot spell exactly is not written.
+// code page; for any other answer the path is left empty.
 ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path);
 PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record);
 void SysCoTaskMemFree(PlatformHandle block);

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
+#include "base/failure_record.h"
 #include "base/platform.h"
 #include "base/text.h"
 
@@ -55,18 +56,18 @@ PlatformError SysWriteFile(PlatformHandle file, const void* bytes, unsigned leng
 void SysCloseHandle(PlatformHandle file) { CloseHandle(file); }
 
 PlatformError SysAnsiToWide(const char* text, unsigned short* wide, unsigned capacity) {
-    return Result(MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<WCHAR*>(wide),
-                                      static_cast<int>(capacity)) != 0);
+    PlatformError error = Result(MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<WCHAR*>(wide),
+                                                     static_cast<int>(capacity)) != 0);
+    if (error != 0 && capacity != 0) wide[0] = 0;  // a failed conversion may have written part of it
+    return error;
 }
+
+bool SysIsLeadByte(char byte) { return IsDBCSLeadByte(static_cast<BYTE>(byte)) != 0; }
 
 void SysDescribeError(PlatformError error, char* text, unsigned capacity) {
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                   nullptr, error, 0, text, capacity, nullptr);
-    if (length != 0) return;
-    char digits[12];
-    FormatDecimal(static_cast<int>(error), digits, sizeof digits);
-    SetText(text, capacity, "system error ");
-    AppendText(text, capacity, digits);
+    if (length == 0) DescribeErrorNumber(error, text, capacity);
 }
 
 PlatformHandle SysLoadIcon(PlatformHandle module, unsigned id) {
@@ -187,12 +188,10 @@ ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path) {
     int length = WideCharToMultiByte(CP_ACP, exactCodePage ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1,
                                      path, TextCapacity, nullptr,
                                      exactCodePage ? nullptr : &usedDefault);
-    if (length == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) return ItemPathTooLong;
-    if (length == 0 || usedDefault) {
-        path[0] = 0;
-        return ItemPathNotAnsi;
-    }
-    return ItemPathFound;
+    bool tooLong = length == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+    if (length != 0 && !usedDefault) return ItemPathFound;
+    path[0] = 0;  // a conversion that did not fit fills the buffer without ending it
+    return tooLong ? ItemPathTooLong : ItemPathNotAnsi;
 }
 
 PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record) {

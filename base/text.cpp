@@ -1,5 +1,7 @@
 #include "base/text.h"
 
+#include "base/platform.h"
+
 unsigned StringLength(const char* text) {
     unsigned length = 0;
     while (text[length] != 0) length++;
@@ -30,21 +32,34 @@ bool AppendText(char* buffer, unsigned capacity, const char* piece) {
     return CopyString(buffer + used, buffer + capacity, piece) != nullptr;
 }
 
+const char* NextCharacter(const char* text) {
+    return SysIsLeadByte(text[0]) && text[1] != 0 ? text + 2 : text + 1;
+}
+
+unsigned CharacterCount(const char* text) {
+    unsigned count = 0;
+    for (const char* p = text; *p != 0; p = NextCharacter(p)) count++;
+    return count;
+}
+
 const char* LastPathComponent(const char* path) {
     const char* component = path;
-    for (const char* p = path; *p != 0; p++) {
+    for (const char* p = path; *p != 0; p = NextCharacter(p)) {
         if (*p == '\\') component = p + 1;
     }
     return component;
 }
 
 bool DropThreeDBeforeExtension(char* text) {
-    char* dot = nullptr;
-    for (char* p = text; *p != 0; p++) {
-        if (*p == '.') dot = p;
+    // Where "3D." starts, while that dot is the last; "3" and "D" are single
+    // bytes in every code page, so the dot starts a character too.
+    char* threeD = nullptr;
+    for (char* p = text; *p != 0; p += NextCharacter(p) - p) {
+        if (*p == '.' && (threeD == nullptr || p != threeD + 2)) threeD = nullptr;
+        if (p[0] == '3' && p[1] == 'D' && p[2] == '.') threeD = p;
     }
-    if (dot == nullptr || dot - text < 2 || dot[-2] != '3' || dot[-1] != 'D') return false;
-    CopyString(dot - 2, dot + StringLength(dot) + 1, dot);
+    if (threeD == nullptr) return false;
+    CopyString(threeD, threeD + StringLength(threeD) + 1, threeD + 2);
     return true;
 }
 
@@ -63,4 +78,11 @@ unsigned FormatDecimal(int value, char* destination, unsigned capacity) {
     while (count > 0) *out++ = reversed[--count];
     *out = 0;
     return length;
+}
+
+void FormatHex(unsigned value, char (&destination)[12]) {
+    destination[0] = '0';
+    destination[1] = 'x';
+    for (int i = 9; i >= 2; i--, value >>= 4) destination[i] = "0123456789ABCDEF"[value & 0xF];
+    destination[10] = 0;
 }

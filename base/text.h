@@ -23,6 +23,15 @@ template <unsigned N> bool AppendText(char (&buffer)[N], const char* piece) {
     return AppendText(buffer, N, piece);
 }
 
+// Text is walked by characters of the ANSI code page (SysIsLeadByte): in a
+// double-byte code page the second byte of a character can be that of "\"
+// or of a letter. Past the character at text; a lead byte just before the NUL
+// is one character.
+const char* NextCharacter(const char* text);
+// The length Windows gives a path: a double-byte character is one UTF-16
+// unit. In UTF-8 this counts bytes, never fewer than Windows' units.
+unsigned CharacterCount(const char* text);
+
 // Position of the text after the last backslash (the whole text if none).
 const char* LastPathComponent(const char* path);
 
@@ -32,3 +41,5 @@ bool DropThreeDBeforeExtension(char* text);
 // Writes the decimal text of value and its NUL; returns the text's length,
 // or 0 (and writes nothing) when capacity is too small. 12 bytes always do.
 unsigned FormatDecimal(int value, char* destination, unsigned capacity);
+// "0x" and eight upper-case hex digits, as HRESULTs are written.
+void FormatHex(unsigned value, char (&destination)[12]);

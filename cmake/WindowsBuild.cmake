@@ -21,25 +21,54 @@ set(TESSELLOGRAPH_ENGINE_PROGRAM ${STANDIN_DIR}/Tessellograph3D.exe CACHE FILEPA
 set(TESSELLOGRAPH_SAMPLE_DOCUMENT ${STANDIN_DIR}/Brick.tpf CACHE FILEPATH
     "The sample document, installed as Brick.tpf")
 
-# Files the release engineer names must be there now; the stand-ins are built.
+# The payload is part of the image, which from its base at 0x400000 must fit
+# below 2 GiB (the installer is not large-address aware) and under the system
+# DLLs that Windows maps high, from about 0x70000000 up (ntdll, which cannot
+# move, near 0x77000000). 1.5 GiB ends the image near 0x60410000, leaving a
+# quarter GiB for stacks, heaps, address randomisation and the DLLs the folder
+# browser loads. (Wine still installs from 1972 MiB, hangs at 1976 MiB, just
+# short of its ntdll at 0x7BC00000, and starts nothing past 2 GiB; the linker
+# writes them all.)
+set(PAYLOAD_CEILING 1610612736)
+# Files the release engineer names must be there now, and are checked again
+# whenever they change; the stand-ins, a few KiB, are built later.
+set(payload_total 0)
 foreach(payload IN ITEMS TESSELLOGRAPH_MAIN_PROGRAM TESSELLOGRAPH_ENGINE_PROGRAM
                          TESSELLOGRAPH_SAMPLE_DOCUMENT)
     get_filename_component(${payload} "${${payload}}" ABSOLUTE)
     cmake_path(IS_PREFIX STANDIN_DIR "${${payload}}" NORMALIZE is_standin)
-    if(NOT is_standin AND NOT EXISTS "${${payload}}")
+    if(is_standin)
+        list(APPEND payload_sizes "${payload} (a stand-in)")
+        continue()
+    elseif(NOT EXISTS "${${payload}}" OR IS_DIRECTORY "${${payload}}")
         message(FATAL_ERROR "${payload}: no such file: ${${payload}}")
     endif()
+    file(SIZE "${${payload}}" size)
+    math(EXPR payload_total "${payload_total} + ${size}")
+    list(APPEND payload_sizes "${payload} ${size} bytes")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${${payload}}")
 endforeach()
+if(payload_total GREATER PAYLOAD_CEILING)
+    list(JOIN payload_sizes ", " payload_sizes)
+    message(FATAL_ERROR "The payload files add up to ${payload_total} bytes, past the ${PAYLOAD_CEILING} "
+                        "(1.5 GiB) a 32-bit installer can carry: ${payload_sizes}")
+endif()
 
 add_payload_block(PayloadBlockObject
     ${TESSELLOGRAPH_MAIN_PROGRAM} ${TESSELLOGRAPH_ENGINE_PROGRAM} ${TESSELLOGRAPH_SAMPLE_DOCUMENT})
-add_dependencies(PayloadBlockObjectCheck StandInEditor StandInEngine StandInSample)
+add_dependencies(PayloadBlockObject StandInEditor StandInEngine StandInSample)
 
 # No runtime library, no exceptions, no unwinding tables: only our code and
 # the five system DLLs it imports.
-# The Windows x86 ABI promises a 4-byte aligned stack, no more.
+# The Windows x86 ABI promises a 4-byte aligned stack, no more. Every buffer
+# is static, so no frame reaches past the stack's guard page: no probes are
+# needed (there is no runtime to probe with), and arguments are pushed. A
+# frame of a page or more stops the build.
+set(INSTALLER_CODE_OPTIONS
+    -Oz -flto -mpreferred-stack-boundary=2 -mno-stack-arg-probe -mno-accumulate-outgoing-args
+    -Werror=frame-larger-than=4096)
 set(INSTALLER_COMPILE_OPTIONS
-    -Oz -flto -mpreferred-stack-boundary=2 -std=c++17 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    ${INSTALLER_CODE_OPTIONS} -std=c++17 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -fno-unwind-tables -fno-threadsafe-statics -fno-stack-protector -ffreestanding
     -ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -Wall -Wextra)
 
@@ -53,7 +82,7 @@ target_compile_options(TessellographInstall PRIVATE ${INSTALLER_COMPILE_OPTIONS}
 target_link_libraries(TessellographInstall PRIVATE
     InstallerResources PayloadBlockObject kernel32 user32 advapi32 ole32 shell32)
 target_link_options(TessellographInstall PRIVATE
-    -Oz -flto -mpreferred-stack-boundary=2 -nostdlib -nostartfiles -Wl,-e,_EntryPoint@0 -Wl,--subsystem,windows
+    ${INSTALLER_CODE_OPTIONS} -nostdlib -nostartfiles -Wl,-e,_EntryPoint@0 -Wl,--subsystem,windows
     -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat -s
     -Wl,-T,${CMAKE_CURRENT_LIST_DIR}/installer.ld)
 set_target_properties(TessellographInstall PROPERTIES LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/installer.ld)

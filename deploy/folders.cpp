@@ -5,6 +5,8 @@ static const PlatformError FileExists = 80;      // ERROR_FILE_EXISTS
 
 PlatformError CreateFolder(const char* path) {
     PlatformError error = SysCreateDirectory(path);
-    if (error != AlreadyExists) return error;
-    return SysIsFolder(path) ? 0 : FileExists;
+    // A folder already there is what was wanted, whatever the error says:
+    // Windows answers a drive root with ERROR_ACCESS_DENIED.
+    if (error != 0 && SysIsFolder(path)) error = 0;
+    return error == AlreadyExists ? FileExists : error;
 }

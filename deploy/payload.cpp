@@ -5,13 +5,12 @@ unsigned ReadLittleEndian32(const unsigned char* field) {
            static_cast<unsigned>(field[2]) << 16 | static_cast<unsigned>(field[3]) << 24;
 }
 
+// In PayloadId order.
+static const unsigned char* const PayloadBytes[] = {MainProgramBytes, EngineProgramBytes,
+                                                    SampleDocumentBytes};
+static const unsigned char* const PayloadLengthFields[] = {
+    MainProgramLengthField, EngineProgramLengthField, SampleDocumentLengthField};
+
 Payload GetPayload(PayloadId id) {
-    switch (id) {
-    case MainProgram: return Payload{MainProgramBytes, ReadLittleEndian32(MainProgramLengthField)};
-    case EngineProgram:
-        return Payload{EngineProgramBytes, ReadLittleEndian32(EngineProgramLengthField)};
-    case SampleDocument:
-        return Payload{SampleDocumentBytes, ReadLittleEndian32(SampleDocumentLengthField)};
-    }
-    return Payload{nullptr, 0};
+    return Payload{PayloadBytes[id], ReadLittleEndian32(PayloadLengthFields[id])};
 }

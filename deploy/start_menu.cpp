@@ -16,29 +16,28 @@ static const PlatformError NameTooLong = 206;      // ERROR_FILENAME_EXCED_RANGE
 
 static const char ProgramsFolderName[] = "the all-users Programs folder";
 
-static bool ProgramsFolder(char* path) {
+PlatformError ComposeStartMenuGroup(const char* installPath, char (&group)[TextCapacity]) {
     PlatformHandle itemList = nullptr;
     PlatformError error = SysGetSpecialFolderLocation(FolderCommonPrograms, &itemList);
-    if (error != 0) {
-        RecordFailure(ProgramsFolderName, error);
-        return false;
+    if (error == 0) {
+        if (SysGetPathFromItemList(itemList, group) != ItemPathFound) {
+            error = PathNotFound;
+        } else if (!AppendText(group, "\\") || !AppendText(group, LastPathComponent(installPath))) {
+            error = NameTooLong;
+        }
+        SysAllocatorFree(ShellAllocator, itemList);
     }
-    bool found = SysGetPathFromItemList(itemList, path) == ItemPathFound;
-    SysAllocatorFree(ShellAllocator, itemList);
-    if (!found) RecordFailure(ProgramsFolderName, PathNotFound);
-    return found;
+    if (error != 0) group[0] = 0;  // a failed answer may have filled it without ending it
+    return error;
 }
 
 bool CreateStartMenuGroup() {
-    StartMenuGroup[0] = 0;
-    if (!ProgramsFolder(StartMenuGroup)) return false;
-    if (!AppendText(StartMenuGroup, "\\") ||
-        !AppendText(StartMenuGroup, LastPathComponent(InstallPath))) {
-        RecordFailure(StartMenuGroup, NameTooLong);
-        StartMenuGroup[0] = 0;
+    PlatformError error = ComposeStartMenuGroup(InstallPath, StartMenuGroup);
+    if (error != 0) {
+        RecordFailure(error == NameTooLong ? InstallPath : ProgramsFolderName, error);
         return false;
     }
-    PlatformError error = CreateFolder(StartMenuGroup);
+    error = CreateFolder(StartMenuGroup);
     if (error != 0) {
         RecordFailure(StartMenuGroup, error);
         return false;

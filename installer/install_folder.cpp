@@ -1,14 +1,37 @@
 #include "installer/install_folder.h"
 
+#include "base/platform.h"
 #include "base/text.h"
+#include "deploy/start_menu.h"
 
-// The longest file name the install puts in the folder.
+// The longest names the install puts in the folder and in its group; both
+// are 20 characters long.
 static const char LongestFileName[] = "\\Tessellograph3D.exe";
+static const PlatformError NameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
+
+// Whether the longest file the install puts in a folder stays within what
+// Windows takes, counted as Windows counts. Such a folder is also short
+// enough for CreateDirectory.
+static_assert(MaxPathLength - (sizeof LongestFileName - 1) <= MaxFolderLength, "a folder that fits its files");
+static bool FolderFits(const char* folder) {
+    return CharacterCount(folder) + sizeof LongestFileName - 1 <= MaxPathLength;
+}
+
+// The group is checked where the shell can say where it goes; where it
+// cannot, creating the group reports that.
+static bool GroupFits(const char* path) {
+    static char group[TextCapacity];
+    PlatformError error = ComposeStartMenuGroup(path, group);
+    if (error == NameTooLong) return false;  // not even a buffer of ours takes it
+    return error != 0 || FolderFits(group);
+}
 
 FolderProblem CheckInstallFolder(const char* path) {
-    unsigned length = StringLength(path);
-    if (length == 0) return FolderEmpty;
-    if (length + sizeof LongestFileName - 1 > MaxPathLength) return FolderTooLong;
+    if (path[0] == 0) return FolderEmpty;
+    for (const char* p = path; *p != 0; p = NextCharacter(p)) {
+        if (*p == '%') return FolderHasPercentSign;
+    }
+    if (!FolderFits(path) || !GroupFits(path)) return FolderTooLong;
     return FolderUsable;
 }
 
@@ -25,6 +48,9 @@ const char* FolderProblemText(FolderProblem problem) {
     case FolderTooLong:
         return "The path of the folder you chose is too long.\r\n"
                "Choose a folder with a shorter path to install Tessellograph in.";
+    case FolderHasPercentSign:
+        return "The path of the folder you chose has a \"%\", which Windows reads as part of a variable.\r\n"
+               "Choose a folder without \"%\" to install Tessellograph in.";
     }
     return "";
 }

@@ -42,10 +42,10 @@ static void Browse(PlatformHandle dialog) {
     chosen[0] = 0;
     ItemPath found = SysGetPathFromItemList(itemList, chosen);
     SysCoTaskMemFree(itemList);
-    FolderProblem problem = found == ItemPathNotOnDisk ? FolderNotOnDisk
-                            : found == ItemPathNotAnsi ? FolderNotRepresentable
-                            : found == ItemPathTooLong ? FolderTooLong
-                                                       : CheckInstallFolder(chosen);
+    // What each answer of the shell means, in ItemPath order.
+    static const FolderProblem answers[] = {FolderUsable, FolderNotOnDisk, FolderNotRepresentable,
+                                            FolderTooLong};
+    FolderProblem problem = found == ItemPathFound ? CheckInstallFolder(chosen) : answers[found];
     if (problem != FolderUsable) {
         Refuse(dialog, problem);
         return;

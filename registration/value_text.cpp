@@ -14,7 +14,11 @@ PrefixComparison PrefixCompare(const char* path, const char* reference) {
         } else if (!IsAsciiLetter(r) || (r ^ 0x20) != c) {
             return PrefixComparison{(c == 0 || r == 0) ? OneEnded : Differ, i};
         }
-        i++;
+        // The second byte of a double-byte character may look like a letter,
+        // but it has no other case.
+        unsigned next = static_cast<unsigned>(NextCharacter(path + i) - path);
+        if (next == i + 2 && path[i + 1] != reference[i + 1]) return PrefixComparison{Differ, i + 1};
+        i = next;
     }
 }
 

@@ -8,8 +8,8 @@ struct PrefixComparison {
     unsigned stop;  // index in the path where the walk stopped
 };
 
-// Walks path and reference together; a letter of the reference also matches
-// its other case. Nothing else is folded.
+// Walks path and reference together, a character at a time; a letter of the
+// reference also matches its other case. Nothing else is folded.
 PrefixComparison PrefixCompare(const char* path, const char* reference);
 
 // How a program is named: its path, the Program Files folder, and the

@@ -37,6 +37,7 @@ class Prefix:
         self.program_files = r"C:\Program Files (x86)" if arch == "win64" else r"C:\Program Files"
         self.env = {key: value for key, value in os.environ.items() if key not in ("DISPLAY", "WAYLAND_DISPLAY")}
         self.env.update(WINEARCH=arch, WINEDEBUG="-all", WINEDLLOVERRIDES="winemenubuilder.exe=d")
+        self.confined, self.immutable = [], []  # see unwritable
         self.codepage = "cp1252"  # the ANSI code page of the runs, which Wine takes from the locale
 
     def use_locale(self, name, codepage):
@@ -45,7 +46,8 @@ class Prefix:
         self.codepage = codepage
 
     def wine(self, *command, **options):
-        return subprocess.run(command, env=options.pop("env", self.env), stdin=subprocess.DEVNULL, **options)
+        return subprocess.run([*self.confined, *command], env=options.pop("env", self.env), stdin=subprocess.DEVNULL,
+                              **options)
 
     def prepare(self):
         """The arch's pristine prefix, booted if this Wine has not booted it."""
@@ -76,15 +78,33 @@ class Prefix:
         # scratch home, then make them plain folders of the prefix.
         env = dict(self.env, WINEPREFIX=booting, HOME=booting + ".home",
                    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
-        self.wine("wineboot", "-i", env=env)
+
+        def step(*command, timeout=900):
+            """Runs a step of the boot; one that fails ends it with what Wine
+            said, and leaves nothing, so that no later run takes it as booted."""
+            with tempfile.TemporaryFile("w+") as said:  # a file: Wine's programs may outlive the step
+                try:
+                    status = self.wine(*command, env=env, stdout=said, stderr=subprocess.STDOUT,
+                                       timeout=timeout).returncode
+                    why = f"exit status {status}"
+                except subprocess.TimeoutExpired:
+                    status, why = None, f"still running after {timeout} s"
+                if status == 0:
+                    return
+                self.wine("wineserver", "-k", env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                shutil.rmtree(booting, ignore_errors=True)
+                shutil.rmtree(booting + ".home", ignore_errors=True)
+                said.seek(0)
+                raise SystemExit(f"wine_prefix: booting the {self.arch} prefix failed: `{' '.join(command)}` "
+                                 f"({why}); Wine said:\n{said.read().rstrip() or '(nothing)'}")
+        step("wineboot", "-i")
         for folder, names, files in os.walk(os.path.join(booting, "drive_c")):
             for link in [os.path.join(folder, name) for name in names + files]:
                 if os.path.islink(link):
                     os.remove(link)
                     os.mkdir(link)
-        self.wine("wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null", "/f",
-                  env=env, stdout=subprocess.DEVNULL)
-        self.wine("wineserver", "-w", env=env)
+        step("wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null", "/f")
+        step("wineserver", "-w")
         shutil.rmtree(booting + ".home", ignore_errors=True)
         open(os.path.join(booting, ".booted"), "w").write(version)
         os.rename(booting, pristine)
@@ -108,8 +128,33 @@ class Prefix:
         self.env.update(WINEPREFIX=self.path, HOME=self.work)
         return self.path
 
-    def remove(self):
+    def remove(self, keep=False):
+        """Removes the run's copy, or with `keep` says where it is."""
+        for host in self.immutable:
+            subprocess.run(["chattr", "-i", host])
+        if keep:
+            return print("kept prefix: WINEPREFIX=" + self.path)
         shutil.rmtree(self.work, ignore_errors=True)
+
+    def unwritable(self, path):
+        """Makes a file on drive C: one that the prefix's programs can neither
+        write, nor delete, nor make writable, though they run as root: it is
+        made immutable where the file system and our capabilities allow
+        (overlay, 9p and containers often do not). Otherwise it is made
+        read-only, which Wine also keeps from being deleted, and as root
+        given to nobody, with Wine run from then on without the capabilities
+        that would override that."""
+        host = self.host(path)
+        immutable = subprocess.run(["chattr", "+i", host], capture_output=True, text=True)
+        if immutable.returncode == 0:
+            return self.immutable.append(host)
+        os.chmod(host, 0o444)
+        if os.geteuid() == 0:
+            os.chown(host, 65534, 65534)
+            dropped = "-dac_override,-fowner,-chown"
+            self.confined = ["setpriv", "--inh-caps=" + dropped, "--bounding-set=" + dropped, "--"]
+        print(f"{path} is read-only{' and owned by nobody' * (os.geteuid() == 0)}, as it cannot be made immutable "
+              f"({immutable.stderr.strip()})")
 
     @staticmethod
     def windows(path):
@@ -119,14 +164,16 @@ class Prefix:
         """The Linux path of a path on drive C:."""
         return os.path.join(self.path, "drive_c", *path[3:].split("\\"))
 
-    def run(self, *command, timeout=900):
+    def run(self, *command, timeout=900, loader="wine"):
         """Runs a Windows program and waits until every program of the prefix
         has ended and the registry is saved. Returns its output, and whether
-        all ended by themselves within 120 s (those still running are ended)."""
+        all ended by themselves within 120 s (those still running are ended).
+        `wine` runs a system program such as cmd as a 32-bit one; Debian's
+        /usr/lib/wine/wine64 as a 64-bit one."""
         self.wine("wineserver", "-p0")  # the server leaves, and saves, with the last program
         # Into a file: the programs it starts inherit its output and may outlive it.
         with tempfile.TemporaryFile("w+", encoding=self.codepage) as output:
-            self.wine("timeout", "-k", "10", str(timeout), "wine", *command, stdout=output)
+            self.wine("timeout", "-k", "10", str(timeout), loader, *command, stdout=output)
             output.seek(0)
             text = output.read()
         try:
@@ -135,6 +182,18 @@ class Prefix:
         except subprocess.TimeoutExpired:
             self.wine("wineserver", "-k")
             return text, False
+
+    def expand(self, text):
+        """The text with its %NAME%s expanded as a program of the prefix's own
+        arch expands them (a 64-bit one in win64); unknown names stay."""
+        if not hasattr(self, "environment"):  # once per run
+            output, _ = self.run("cmd", "/c", "set", loader="/usr/lib/wine/wine64" if self.arch == "win64" else "wine")
+            lines = [line.partition("=") for line in output.splitlines()]
+            self.environment = {name.upper(): value for name, _, value in lines}
+            bits = self.environment.get("PROCESSOR_ARCHITECTURE")
+            if bits != ("AMD64" if self.arch == "win64" else "x86"):
+                raise SystemExit(f"wine_prefix: cmd ran as {bits}, not as a program of the {self.arch} prefix")
+        return re.sub(r"%([^%]*)%", lambda name: self.environment.get(name[1].upper(), name[0]), text)
 
     def registry(self, hive="system", prefix=None):
         """A registry file of this prefix (or another) as

@@ -1,6 +1,7 @@
 #include "tests/base/fake_platform.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "base/failure_record.h"
 #include "base/install_state.h"
@@ -12,6 +13,7 @@ namespace {
 struct Rule {
     std::string function, subject;
     PlatformError error;
+    int after;
 };
 std::vector<Rule> rules;
 std::map<PlatformHandle, std::string> named;  // what each handle stands for
@@ -31,6 +33,7 @@ PlatformHandle NewHandle(const std::string& name) {
 PlatformError Refused(const std::string& function, const std::string& subject) {
     for (auto rule = rules.begin(); rule != rules.end(); ++rule) {
         if (rule->function != function || subject.find(rule->subject) == std::string::npos) continue;
+        if (rule->after-- > 0) return 0;
         PlatformError error = rule->error;
         rules.erase(rule);
         return error;
@@ -66,7 +69,19 @@ void ResetFake() {
     ResetFailures();
 }
 
-void Fail(const std::string& function, PlatformError error, const std::string& subject) { rules.push_back({function, subject, error}); }
+void Fail(const std::string& function, PlatformError error, const std::string& subject, int after) {
+    rules.push_back({function, subject, error, after});
+}
+
+const std::vector<unsigned char> Japanese = {0x81, 0x9F, 0xE0, 0xFC};
+
+std::vector<std::string> Characters(const std::string& text) {
+    std::vector<std::string> characters;
+    for (size_t i = 0; i < text.size(); i += characters.back().size()) {
+        characters.push_back(text.substr(i, SysIsLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1));
+    }
+    return characters;
+}
 void Press(unsigned id, unsigned notification) {
     Fake.dialog.push_back([=] { procedure(Dialog, MessageCommand, MessageParameter{notification} << 16 | id, 0); });
 }
@@ -81,14 +96,18 @@ size_t EventIndex(const std::string& prefix) {
 
 PlatformHandle SysGetModuleHandle() { return NewHandle("module"); }
 
+// "X:\\" is a drive root: always there, and Windows will not create it.
+static bool IsDriveRoot(const std::string& path) { return path.size() == 3 && path.compare(1, 2, ":\\") == 0; }
+
 PlatformError SysCreateDirectory(const char* path) {
     if (PlatformError error = Refused("CreateDirectoryA", path)) return error;
+    if (IsDriveRoot(path)) return 5;  // ERROR_ACCESS_DENIED
     if (!Fake.folders.insert(path).second) return 183;  // ERROR_ALREADY_EXISTS
     Fake.events.push_back(std::string("folder ") + path);
     return 0;
 }
 
-bool SysIsFolder(const char* path) { return Fake.folders.count(path) != 0; }
+bool SysIsFolder(const char* path) { return Fake.folders.count(path) != 0 || IsDriveRoot(path); }
 
 PlatformError SysCreateFile(const char* path, PlatformHandle* file) {
     return Obtain("CreateFileA", path, file, &Fake.openFiles);
@@ -103,16 +122,29 @@ PlatformError SysWriteFile(PlatformHandle file, const void*, unsigned length, un
 
 void SysCloseHandle(PlatformHandle) { Fake.openFiles--; }
 
+// A double-byte character becomes one unit, lead byte high, so it can be read back.
 PlatformError SysAnsiToWide(const char* text, unsigned short* wide, unsigned capacity) {
     if (PlatformError error = Refused("MultiByteToWideChar", text)) return error;
     unsigned i = 0;
-    for (; text[i] != 0 && i + 1 < capacity; i++) wide[i] = static_cast<unsigned char>(text[i]);
+    for (const std::string& c : Characters(text)) {
+        if (i + 1 >= capacity) break;
+        wide[i++] = static_cast<unsigned short>(c.size() == 1 ? static_cast<unsigned char>(c[0])
+                                                : static_cast<unsigned char>(c[0]) << 8 | static_cast<unsigned char>(c[1]));
+    }
     wide[i] = 0;
     return 0;
 }
 
+bool SysIsLeadByte(char byte) {
+    for (size_t r = 0; r + 1 < Fake.leadBytes.size(); r += 2) {
+        if (static_cast<unsigned char>(byte) >= Fake.leadBytes[r] && static_cast<unsigned char>(byte) <= Fake.leadBytes[r + 1]) return true;
+    }
+    return false;
+}
+
 void SysDescribeError(PlatformError error, char* text, unsigned capacity) {
-    std::snprintf(text, capacity, "reason %u.\r\n", error);
+    if (Fake.reason.empty()) std::snprintf(text, capacity, "reason %u.\r\n", error);
+    else std::snprintf(text, capacity, "%s", Fake.reason.c_str());
 }
 
 PlatformHandle SysLoadIcon(PlatformHandle, unsigned id) { return NewHandle("icon " + std::to_string(id)); }
@@ -172,14 +204,27 @@ PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* it
         return error;
     }
     *itemList = NewHandle(programFiles ? Fake.programFiles : Fake.programs);
+    browsed[*itemList] = programFiles ? Fake.programFilesAnswer : Fake.programsAnswer;
     Fake.liveLists++;
     return 0;
 }
 
+// What a conversion from UTF-16 can give: every lead byte has its second
+// byte (0x40 to 0xFC, not 0x7F, in the double-byte code pages).
+bool Spellable(const std::string& text) {
+    for (const std::string& c : Characters(text)) {
+        unsigned char trail = c.size() == 2 ? c[1] : 0x40;
+        if ((SysIsLeadByte(c[0]) && c.size() == 1) || trail < 0x40 || trail == 0x7F || trail > 0xFC) return false;
+    }
+    return true;
+}
+
 ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path) {
     ItemPath kind = named[itemList].empty() ? ItemPathNotOnDisk : browsed.count(itemList) ? browsed[itemList] : ItemPathFound;
+    if (kind == ItemPathFound && !Spellable(named[itemList])) kind = ItemPathNotAnsi;
     path[0] = 0;
     if (kind == ItemPathFound) std::snprintf(path, TextCapacity, "%s", named[itemList].c_str());
+    if (kind == ItemPathTooLong) std::memset(path, 'x', TextCapacity);  // as a conversion that did not fit leaves it
     return kind;
 }
 
@@ -230,7 +275,10 @@ PlatformError SysShellLinkSetPath(PlatformHandle link, const char* target) {
 
 PlatformError SysPersistFileSave(PlatformHandle persistFile, const unsigned short* widePath) {
     std::string path;
-    for (const unsigned short* p = widePath; *p != 0; p++) path += static_cast<char>(*p);
+    for (const unsigned short* p = widePath; *p != 0; p++) {
+        if (*p > 0xFF) path += static_cast<char>(*p >> 8);
+        path += static_cast<char>(*p & 0xFF);
+    }
     if (PlatformError error = Refused("Save", path)) return error;
     Fake.links[path] = named[linkOf[persistFile]];
     Fake.events.push_back("link " + path);

@@ -32,6 +32,8 @@ struct FakeWorld {
     // The machine and its user, before the run.
     std::string programFiles = "C:\\Program Files";  // "" when the shell cannot say
     std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+    ItemPath programFilesAnswer = ItemPathFound, programsAnswer = ItemPathFound;
+    std::vector<unsigned char> leadBytes;  // the code page's lead-byte ranges, in pairs
     bool wow64 = false, desktopShell = true;
     WindowRect workArea = {0, 0, 1024, 768}, window = {82, 33, 388, 157};  // the dialog as laid out
     std::set<std::string> folders;
@@ -39,6 +41,7 @@ struct FakeWorld {
     std::deque<std::function<void()>> dialog;             // steps once the dialog is open
     std::deque<std::pair<ItemPath, std::string>> browse;  // each Browse's pick
     int answer = 7;                                       // IDNO
+    std::string reason;                                   // the system's text for every error, if set
     // What the run left.
     std::vector<std::string> events;  // "folder P", "file P N", "link P", "value K"... in order
     std::map<std::string, FakeValue> values;  // "HKLM\\path"
@@ -54,9 +57,14 @@ struct FakeWorld {
 extern FakeWorld Fake;
 
 void ResetFake();  // a new machine and a new installer state
-// The next call of `function` whose subject (a path, a key) contains
-// `subject` fails with `error`.
-void Fail(const std::string& function, PlatformError error, const std::string& subject = "");
+// The call of `function` whose subject (a path, a key) contains `subject`
+// fails with `error`, once `after` such calls have gone through.
+void Fail(const std::string& function, PlatformError error, const std::string& subject = "", int after = 0);
+// The characters of a text in the fake's code page, and whether the shell can
+// give that text.
+std::vector<std::string> Characters(const std::string& text);
+bool Spellable(const std::string& text);
+extern const std::vector<unsigned char> Japanese;  // code page 932's lead bytes
 void Press(unsigned id, unsigned notification = 0);  // a WM_COMMAND to the dialog
 void SendSysCommand(unsigned command);               // a WM_SYSCOMMAND to it
 size_t EventIndex(const std::string& prefix);  // the first event starting so, or npos

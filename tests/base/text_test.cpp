@@ -4,7 +4,9 @@
 #include <climits>
 #include <string>
 
+#include "base/failure_record.h"
 #include "base/text.h"
+#include "tests/base/fake_platform.h"
 
 TEST(BoundedText, FillsToTheLastByteAndRefusesOneMore) {
     char buffer[8] = "abc";
@@ -27,4 +29,22 @@ TEST(BoundedText, DecimalNumbers) {
     char small[3] = "x";
     EXPECT_EQ(FormatDecimal(-10, small, sizeof small), 0u);  // "-10" needs 4 bytes
     EXPECT_STREQ(small, "x");
+}
+
+TEST(BoundedText, ErrorsWithoutASystemText) {
+    char text[32];
+    DescribeErrorNumber(0x80004005u, text, sizeof text);
+    EXPECT_STREQ(text, "system error 0x80004005");  // an HRESULT, as it is written
+    DescribeErrorNumber(1234, text, sizeof text);
+    EXPECT_STREQ(text, "system error 1234");
+}
+
+TEST(BoundedText, DoubleByteCharactersStayWhole) {
+    Fake.leadBytes = Japanese;
+    char link[] = "\x95\\Tessellograph3D.lnk", other[] = "\x83" "3D.lnk";  // the second: one character, then "D"
+    EXPECT_TRUE(DropThreeDBeforeExtension(link));
+    EXPECT_STREQ(link, "\x95\\Tessellograph.lnk");
+    EXPECT_FALSE(DropThreeDBeforeExtension(other));
+    EXPECT_STREQ(LastPathComponent("D:\\\x95\\"), "\x95\\");
+    ResetFake();
 }

@@ -10,8 +10,9 @@
 # and reads like an unsigned one (its build is kept in WORK_DIR.signed, where
 # wine.win32.signed installs it under Wine); a wrong password or a missing key
 # stops the build, twice, with no signed file left behind.
-# refusal: a missing payload file stops the configure and one of 4 GiB or more
-# the build, each saying why; one a byte under the limit builds.
+# refusal: a missing payload file stops the configure, and so do payload files
+# a byte past the ceiling of 1.5 GiB together, naming each; at the ceiling they
+# configure, and a file grown past it stops the next build.
 set -u
 [[ $# = 5 && $5 =~ ^(shape|signing|refusal)$ ]] ||
     { echo "usage: check_build.sh SOURCE_DIR WINDOWS_BUILD_DIR PAYLOAD_TOOL WORK_DIR shape|signing|refusal"; exit 2; }
@@ -19,9 +20,9 @@ source_dir=$(realpath "$1") windows=$(realpath "$2") tool=$(realpath "$3") work=
 source "$source_dir/tests/checks.sh"
 rm -rf "$work" "$work.signed"; mkdir -p "$work"; cd "$work" || exit
 trap 'rm -rf "$work"' EXIT
+configure() { cmake -S "$source_dir" -B "$1" --toolchain "$source_dir/cmake/i686-w64-mingw32.cmake" "${@:2}" >"$1.log" 2>&1; }
 build() {  # build TREE TARGET CMAKE-OPTIONS...; the output goes to TREE.log
-    cmake -S "$source_dir" -B "$1" --toolchain "$source_dir/cmake/i686-w64-mingw32.cmake" "${@:3}" >"$1.log" 2>&1 &&
-        cmake --build "$1" --target "$2" -j2 >>"$1.log" 2>&1
+    configure "$1" "${@:3}" && cmake --build "$1" --target "$2" -j2 >>"$1.log" 2>&1
 }
 
 shape() {
@@ -37,8 +38,8 @@ shape() {
     check "the payload block carries the stand-in files, each followed by its length" \
         "$tool" verify "$exe" "$windows"/standin/{Tessellograph.exe,Tessellograph3D.exe,Brick.tpf}
     read -r address offset < <(i686-w64-mingw32-objdump -h "$exe" | awk '$2 == ".payload" {print $4, $6}')
-    check "the payload section starts on a page, in the file ($offset) and in memory ($address)" \
-        test $((0x$offset % 4096 + 0x$address % 4096)) = 0
+    check "the payload section starts on a page, in the file (${offset:-none}) and in memory (${address:-none})" \
+        grep -qxE '[0-9a-f]{5}000 [0-9a-f]{5}000' <<<"$offset $address"
     overhead=$("$tool" list "$exe" | sed -n 's/^installer without its payload: \([0-9]*\) bytes$/\1/p')
     check "the installer without its payload is under 16 KiB ($overhead bytes)" test "${overhead:-16384}" -lt 16384
 
@@ -79,18 +80,22 @@ signing() {
     [ "$failures" = 0 ] && mv signed "$work.signed"
 }
 
-embedded() {  # embedded WANTED-STATUS "text the output must hold" PAYLOAD-VARIABLE FILE
+payloads() {  # payloads WANTED-STATUS "text the output must hold" TREE MAIN ENGINE SAMPLE: files in WORK_DIR
     local status=0
-    build "$3" PayloadBlockObjectCheck "-DTESSELLOGRAPH_$3=$4" || status=1
-    [ "$status" = "$1" ] && grep -qF -- "$2" "$3.log" || { tail -5 "$3.log"; false; }
+    configure "$3" -DTESSELLOGRAPH_MAIN_PROGRAM="$work/$4" -DTESSELLOGRAPH_ENGINE_PROGRAM="$work/$5" \
+        -DTESSELLOGRAPH_SAMPLE_DOCUMENT="$work/$6" || status=1
+    [ "$status" = "$1" ] && tr -s '\n ' ' ' <"$3.log" | grep -qF -- "$2" || { tail -5 "$3.log"; false; }
 }
-expect() { check "$2" embedded "$@"; }
+expect() { check "$1" payloads "${@:2}"; }
 refusal() {
-    truncate -s 4294967296 huge.exe   # sparse: takes no disk space
-    truncate -s 4294967295 largest.exe
-    expect 1 "TESSELLOGRAPH_MAIN_PROGRAM: no such file" MAIN_PROGRAM "$work/missing.exe"
-    expect 1 "4 GiB or larger (4294967296 bytes)" ENGINE_PROGRAM "$work/huge.exe"
-    expect 0 "Built target PayloadBlockObjectCheck" SAMPLE_DOCUMENT "$work/largest.exe"
+    truncate -s 805306368 half; truncate -s 805306367 rest; truncate -s 1 one; truncate -s 2 two  # sparse
+    expect "a missing file stops the configure" 1 "TESSELLOGRAPH_MAIN_PROGRAM: no such file" missing none rest one
+    expect "files of 1.5 GiB together configure" 0 "Build files have been written" ceiling half rest one
+    expect "a byte more is refused, naming each file" 1 "add up to 1610612737 bytes, past the 1610612736 (1.5 GiB) a 32-bit \
+installer can carry: TESSELLOGRAPH_MAIN_PROGRAM 805306368 bytes, TESSELLOGRAPH_ENGINE_PROGRAM 805306367 bytes, \
+TESSELLOGRAPH_SAMPLE_DOCUMENT 2 bytes" past half rest two
+    truncate -s 2 one; check "a file grown past it stops the next build" \
+        bash -c '! cmake --build ceiling --target StandInSample >ceiling.log 2>&1 && grep -q "add up to 1610612737" ceiling.log'
 }
 
 $5

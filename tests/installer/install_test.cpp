@@ -93,11 +93,12 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
         const char* subject;
         PlatformError error;
         std::string named;
+        int after = 0;  // calls let through first: the dialog looks up the Programs folder too
     } faults[] = {
         {"CreateDirectoryA", "Quorrelin", 3, Folder},
         {"CreateFileA", "Tessellograph.exe", 32, Folder + "\\Tessellograph.exe"},
         {"WriteFile", "Brick", 112, Folder + "\\Brick.tpf"},
-        {"SHGetSpecialFolderLocation", "PROGRAMS", 0x80004005u, "the all-users Programs folder"},
+        {"SHGetSpecialFolderLocation", "PROGRAMS", 0x80004005u, "the all-users Programs folder", 1},
         {"CreateDirectoryA", "Programs", 5, Group},
         {"MultiByteToWideChar", "", 1113, Group + "\\Tessellograph3D.lnk"},
         {"CoCreateInstance", "", 0x80040154u, Group + "\\Tessellograph3D.lnk"},
@@ -112,7 +113,7 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
     };
     for (auto& fault : faults) {
         ResetFake();
-        Fail(fault.function, fault.error, fault.subject);
+        Fail(fault.function, fault.error, fault.subject, fault.after);
         EXPECT_EQ(Install(6), ExitInstallFailed) << fault.function;
         ASSERT_EQ(Fake.boxes.size(), 1u);
         EXPECT_EQ(Fake.boxes[0].text, Failed + fault.named + ": reason " + std::to_string(fault.error) + ".");
@@ -134,10 +135,24 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
     EXPECT_EQ(Install(), ExitInstallFailed);
     EXPECT_EQ(Fake.boxes[0].text, Failed + Folder + "\\Tessellograph3D.exe: reason 29.");
     ResetFake();  // a reason that does not fit whole is left out, not cut
-    Fake.programs = "C:\\" + std::string(957, 'p');
-    Fail("CreateDirectoryA", 5, "p\\Quorrelin");
+    Fake.reason = std::string(1000, 'r');
+    Fail("CreateDirectoryA", 5, "Quorrelin");
     Install();
-    EXPECT_EQ(Fake.boxes[0].text, Failed + Fake.programs + "\\Quorrelin");
+    EXPECT_EQ(Fake.boxes[0].text, Failed + Folder);
+}
+
+// Refused in the dialog: a "%" would make the values name another folder;
+// "Q"'s shortcuts would be 260 characters long. A drive root's are 259, in
+// Programs itself. (The fuzzer's seeds cover double-byte folder names.)
+TEST_F(InstallRun, FoldersThatWouldNotInstallAreRefused) {
+    Fake.programs = "C:\\" + std::string(235, 'p');
+    Fake.browse = {{ItemPathFound, "D:\\a%TEMP%b"}, {ItemPathFound, "D:\\Q"}, {ItemPathFound, "D:\\"}};
+    for (int i = 0; i < 3; i++) Press(ControlBrowse);
+    ASSERT_EQ(Install(), ExitInstalled);
+    ASSERT_EQ(Fake.boxes.size(), 3u);
+    EXPECT_NE(Fake.boxes[0].text.find("has a \"%\""), std::string::npos);
+    EXPECT_NE(Fake.boxes[1].text.find("too long"), std::string::npos);
+    EXPECT_EQ(Fake.links.count(Fake.programs + "\\\\Tessellograph3D.lnk"), 1u);
 }
 
 TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {

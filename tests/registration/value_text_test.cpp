@@ -4,6 +4,7 @@
 #include <string>
 
 #include "registration/value_text.h"
+#include "tests/base/fake_platform.h"
 
 TEST(ValueText, ProgramFilesBecomesTheReference) {
     const char* const rows[][2] = {
@@ -32,4 +33,16 @@ TEST(ValueText, AnOpenCommandThatDoesNotFitIsLeftEmpty) {
     char small[20] = "untouched";
     EXPECT_FALSE(OpenCommandText(small, sizeof small, naming));
     EXPECT_STREQ(small, "");  // refused, not cut
+}
+
+// In a double-byte code page a character's second byte may look like a letter
+// of the other case; "\x83\x41" and "\x83\x61" are two different characters.
+TEST(ValueText, DoubleByteCharactersAreNotFolded) {
+    Fake.leadBytes = Japanese;
+    char value[64];
+    for (const char* path : {"C:\\\x83\x61\\T.exe", "C:\\\x83\x41\\T.exe"}) {
+        ASSERT_TRUE(ComposeProgramValue(value, sizeof value, ProgramNaming{path, "C:\\\x83\x41", "%P%"}, false));
+        EXPECT_STREQ(value, path[4] == 0x61 ? path : "%P%\\T.exe");
+    }
+    ResetFake();
 }

@@ -3,14 +3,16 @@
 # (executable.shape verifies the installer against its stand-in files.)
 # reading: list names the files in order, and verify tells a changed file by
 # its length or its first differing offset. extracting: the files come back
-# byte for byte, and one already there stays unless --force. refusing: each
-# malformed installer gets exit 2 and one message, and nothing is written.
+# byte for byte, one already there stays unless --force, and a failure late in
+# the run (a folder in the way, a full file system) leaves the folder as it
+# was, or not there. refusing: each malformed installer gets exit 2 and one
+# message, and no folder is made.
 set -u
 tool=${1:?usage: check_payload_tool.sh TOOL WINDOWS_BUILD_DIR WORK_DIR reading|extracting|refusing}
 exe=$2/TessellographInstall.exe work=$3 out=$3/out
 source "$(dirname "$0")/../checks.sh"
 files=("$2"/standin/{Tessellograph.exe,Tessellograph3D.exe,Brick.tpf})
-rm -rf "$work"; mkdir -p "$out"; trap 'rm -rf "$work"' EXIT
+rm -rf "$work"; mkdir -p "$work"; trap 'rm -rf "$work"' EXIT
 outcome() {  # outcome exit-status "text the output must hold" command...; exit 2 comes with one line
     local status=$1 text=$2 output got; shift 2
     output=$("$@" 2>&1); got=$?
@@ -19,6 +21,11 @@ outcome() {  # outcome exit-status "text the output must hold" command...; exit 
 }
 expect() { check "$1" outcome "${@:2}"; }
 size() { stat -c %s "$1"; }
+snapshot() { find "$1" -printf '%y %P\n' -type f -exec md5sum {} + 2>/dev/null | sort; }
+as_before() {  # as_before FOLDER command...: its status, or 9 and what FOLDER holds when it is not as it was
+    local before=$(snapshot "$1") status; "${@:2}"; status=$?
+    [ "$(snapshot "$1")" = "$before" ] && return $status || { echo "now:"; snapshot "$1"; return 9; }
+}; export -f snapshot as_before
 
 reading() {
     local listed=$(for f in "${files[@]}"; do echo "${f##*/} $(size "$f") $(sha256sum <"$f" | cut -c1-64)"; done)
@@ -37,9 +44,14 @@ extracting() {
     expect "extract: the three files byte for byte, and nothing else" 0 "" bash -c '"$1" extract "$2" "$3" &&
         for f in "${@:4}"; do cmp "$f" "$3/${f##*/}" || exit; done && [ $(ls -A "$3" | wc -l) = 3 ]' _ "$tool" "$exe" "$out" "${files[@]}"
     echo kept >"$out/Brick.tpf"; rm "$out/Tessellograph"*
-    expect "extract: refuses to overwrite a file, and writes nothing" 2 "Brick.tpf: already exists" bash -c \
-        '"$1" extract "$2" "$3"; status=$?; [ "$(cat "$3/Brick.tpf") $(ls -A "$3")" = "kept Brick.tpf" ] && exit $status' _ "$tool" "$exe" "$out"
+    expect "extract: refuses to overwrite a file, and writes nothing" 2 "Brick.tpf: already exists" as_before "$out" "$tool" extract "$exe" "$out"
     expect "extract --force overwrites" 0 "" bash -c '"$1" extract --force "$2" "$3" && cmp "$3/Brick.tpf" "$4"' _ "$tool" "$exe" "$out" "${files[2]}"
+    echo old >"$out/Tessellograph.exe"; rm "$out/Tessellograph3D.exe"; mkdir -p "$out/Tessellograph3D.exe/in-the-way" "$work/tmpfs"
+    expect "extract --force: a folder where the second file goes puts the first one back" 2 "Tessellograph3D.exe: Is a directory" \
+        as_before "$out" "$tool" extract --force "$exe" "$out"
+    expect "extract: a full file system leaves no folder of its making" 2 "No space left on device" unshare -rm bash -c \
+        'mount -t tmpfs -o size=16k tmpfs "$1" && "${@:2}"' _ "$work/tmpfs" as_before "$work/tmpfs/new" "$tool" extract "$exe" "$work/tmpfs/new"
+    expect "extract: a missing parent folder" 2 "No such file or directory" as_before "$work/none" "$tool" extract "$exe" "$work/none/out"
 }
 
 refused() { expect "refuses $1" 2 "$2" "$tool" extract "$3" "$out"; }  # refused "what" "text of its message" FILE
@@ -57,7 +69,7 @@ refusing() {
     refused "lengths that do not add up" "leave $(size "${files[0]}") of its bytes" "$(patched $((block + $(size "${files[0]}"))) '\0\0\0\0')"
     refused "no payload section" "no .payload section" "$(patched $header '\0')"
     head -c 5000 /dev/urandom >"$work/random"; refused "random bytes" "" "$work/random"
-    expect "refusals write nothing" 0 "" test -z "$(ls -A "$out")"
+    expect "refusals make no folder" 0 "" test ! -e "$out"
 }
 
 declare -F "$4" >/dev/null || { echo "no group $4"; exit 2; }

@@ -20,7 +20,6 @@ foreach(arch IN ITEMS win32 win64)
         add_test(NAME wine.${arch}.${scenario}
             COMMAND ${Python3_EXECUTABLE} ${scenario_script} ${arch} ${scenario} ${WINDOWS_BUILD_DIR})
         set_tests_properties(wine.${arch}.${scenario} PROPERTIES
-            FIXTURES_REQUIRED "wine_build;wine_prefix_${arch}" LABELS wine TIMEOUT 1200
-            SKIP_RETURN_CODE 77)
+            FIXTURES_REQUIRED "wine_build;wine_prefix_${arch}" LABELS wine TIMEOUT 1200)
     endforeach()
 endforeach()

@@ -9,8 +9,8 @@ and key classes, the shortcuts as lnkinfo reads them, and what the driver saw.
 Each scenario runs in its own copy of a pristine prefix (tools/wine_prefix.py),
 kept beside the build or in $TESSELLOGRAPH_WINE_PREFIXES.
 """
+import difflib
 import os
-import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -30,7 +30,7 @@ def refused(why):
     return rf"refused: {why}\r\nChoose {{}} to install Tessellograph in. | icon | owned"
 
 
-def opened(folder, group):
+def opening(folder, group):
     """Steps that open the sample and the editor's shortcut as a user does, and what that shows."""
     editor = rf"editor: Tessellograph - {{}} | {folder}\Tessellograph.exe".format
     return [rf"open={folder}\Brick.tpf", rf"open={group}\Tessellograph.lnk"], \
@@ -43,39 +43,40 @@ def scenarios(pf):
     the 43 values naming it and its group with both shortcuts; `values` and
     `links` check those alone; `left` says what files hold afterwards (None:
     nothing is there). `made` is put on the disk before the run, `spoil`
-    between its two parts."""
+    between its two parts; `read_only` is a file Wine cannot write."""
     default = pf + r"\Quorrelin"
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
-    opens, editors = opened(default, group[0])
+    opened = [f"dialog: {default}", "placed: centred", "big icon: icon 500"]
+    opens, editors = opening(default, group[0])
     soft = pf + "\\ソフト"  # in code page 932 the second byte of ソ is a backslash
-    soft_opened = opened(soft, PROGRAMS + "\\ソフト")
+    soft_opens, soft_editors = opening(soft, PROGRAMS + "\\ソフト")
 
-    def fault(steps, named, reason, **checks):  # a failed install: the box names the first failure
+    def fault(steps, named, reason, edit=(), **checks):  # a failed install: the box names the first failure
         box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon"
-        return dict(dict(dict(values=default, links=group), **checks), steps=steps + ["ok", "answer=ok"],
-                    expect=[box, "exit: 2"])
+        return dict(dict(values=default, links=group), **checks, steps=steps + ["ok", "answer=ok"],
+                    expect=[*opened, *edit, box, "exit: 2"])
     return {
         "default": dict(
             steps=settings + ["start", r"browse-cancel=C:\windows", "ok", "answer=yes"] + opens,
-            expect=[f"dialog: {default}", "placed: centred", "big icon: icon 500",
-                    f"edit: {default}", SUCCESS, "exit: 0", editors[1]] + editors,
+            expect=[*opened, f"edit: {default}", SUCCESS, "exit: 0", editors[1], *editors],
             installed=default, settings=["Keep"]),
         "reinstall": dict(  # over spoilt files and shortcuts and stale values; no settings key
             steps=["start", "ok", "answer=no"],
             spoil={default + r"\Brick.tpf": b"j" * 300000, default + r"\Tessellograph3D.exe": b"j" * 300000,
                    default + r"\Tessellograph.exe": b"", group[0] + r"\Tessellograph.lnk": b"\xa5" * 300},
             then=[f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"],
-            expect=[SUCCESS, "exit: 0", SUCCESS, "exit: 0"], installed=default, settings=None),
-        **{way: dict(steps=settings + ["start", way, "answer=ok"], expect=[NOT_INSTALLED, "exit: 1"], values=None,
-                     settings=["Keep"], left={default: None, group[0]: None}) for way in ("cancel", "close")},
+            expect=[*opened, SUCCESS, "exit: 0"] * 2, installed=default, settings=None),
+        **{way: dict(steps=settings + ["start", way, "answer=ok"], values=None, settings=["Keep"],
+                     expect=[*opened, NOT_INSTALLED, "exit: 1"], left={default: None, group[0]: None})
+           for way in ("cancel", "close")},
         "parent_missing": fault(
             ["start", r"browse=C:\Deep\Nested", r"rmdir=C:\Deep\Nested"], r"C:\Deep\Nested", "Path not found.",
-            made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None}, values=r"C:\Deep\Nested",
-            links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
-        "readonly_sample": fault(  # immutable, so that root cannot write it either
+            [r"edit: C:\Deep\Nested"], made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None},
+            values=r"C:\Deep\Nested", links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
+        "readonly_sample": fault(  # one that Wine, though root, cannot write
             ["start"], default + r"\Brick.tpf", "Access denied.", made={default + r"\Brick.tpf": b"old"},
-            immutable=default + r"\Brick.tpf", left={default + r"\Brick.tpf": b"old", default + r"\Tessellograph3D.exe":
+            read_only=default + r"\Brick.tpf", left={default + r"\Brick.tpf": b"old", default + r"\Tessellograph3D.exe":
                                                     PAYLOAD, default + r"\Tessellograph.exe": PAYLOAD}),
         "file_as_install_folder": fault(["start"], default, "File exists.", made={default: b"in the way"},
                                         left={default: b"in the way"}),
@@ -88,24 +89,24 @@ def scenarios(pf):
                   group[0]: b"in the way"}, links=None,
             unsaved=("Quorrelin.Tessellograph3D", r"Quorrelin.Tessellograph3D\CurVer")),
         "drive_root": dict(  # files named C:\\Brick.tpf and so on; then Wine's shortcuts keep no ID list
-            steps=["start", "browse=C:\\", "ok", "answer=no"] + opened("C:", PROGRAMS)[0],
-            expect=["edit: C:\\", SUCCESS, "exit: 0"] + opened("C:", PROGRAMS)[1], installed="C:\\",
+            steps=["start", "browse=C:\\", "ok", "answer=no"] + opening("C:", PROGRAMS)[0],
+            expect=[*opened, "edit: C:\\", SUCCESS, "exit: 0", *opening("C:", PROGRAMS)[1]], installed="C:\\",
             links=(PROGRAMS, "C:", False)),
         "japanese": dict(  # Wine's code page 932; the group is named after the folder's last character, not byte
             locale=("ja_JP.UTF-8", "cp932"), made={soft: None}, installed=soft,
-            steps=["code-page", "start", rf"browse={pf}\%u30BD%u30D5%u30C8", "ok", "answer=no"] + soft_opened[0],
-            expect=["code page: 932", f"edit: {soft}", SUCCESS, "exit: 0"] + soft_opened[1]),
+            steps=["code-page", "start", rf"browse={pf}\%u30BD%u30D5%u30C8", "ok", "answer=no"] + soft_opens,
+            expect=["code page: 932", *opened, f"edit: {soft}", SUCCESS, "exit: 0", *soft_editors]),
         "planted_dll": dict(  # a uxtheme.dll of ours beside a copy, which Wine is told to prefer
             made={r"C:\Downloads\TessellographInstall.exe": "TessellographInstall.exe",
                   r"C:\Downloads\uxtheme.dll": "tests/wine/TessellographPlanted.dll"},
             steps=[r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin",
                    r"start=C:\Downloads\TessellographInstall.exe", "module=uxtheme.dll", "ok", "answer=no"],
-            expect=[r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default),
+            expect=[*opened, r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default),
         "refused_folders": dict(
             made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, "C:\\\u6570\u636e", "C:\\\u0100rea")},
             steps=["start", r"browse=C:\Kept", "browse-item=17", f"browse={TOO_LONG}", r"browse=C:\%u6570%u636E",
                    r"browse=C:\%u0100rea", f"browse={LONGEST}", "ok", "answer=no"],
-            expect=[r"edit: C:\Kept",
+            expect=[*opened, r"edit: C:\Kept",
                     refused("The folder you chose is not a folder on a disk.").format("a folder on a drive"),
                     r"edit: C:\Kept",
                     refused("The path of the folder you chose is too long.").format("a folder with a shorter path"),
@@ -125,6 +126,7 @@ class Run:
     def check(self, ok, what):
         print(("ok   " if ok else "FAIL ") + what)
         self.failures += not ok
+        return ok
 
     def drive(self, steps):
         windows = lambda path: Prefix.windows(os.path.join(self.build, path))
@@ -138,18 +140,20 @@ class Run:
         if folder is None:  # that nothing else is registered is checked natively, by counting
             ours = (r"software\classes\quorrelin.", r"software\classes\.tpf", r"software\classes\tpffile")
             return self.check(not any(key.startswith(ours) for key in self.prefix.registry()), "nothing was registered")
-        program, pf = folder + r"\Tessellograph.exe", self.prefix.program_files
-        if program.startswith(pf + "\\"):
-            program = ("%ProgramFiles(x86)%" if self.prefix.arch == "win64" else "%ProgramFiles%") + program[len(pf):]
+        # As a program of the prefix's arch reads them: a 64-bit one in win64.
+        program, in_program_files = folder + r"\Tessellograph.exe", folder.startswith(self.prefix.program_files + "\\")
         stored = self.prefix.default_values()
         for root, key, kind, text in value_table():
             found, keyclass = stored[f"{root}\\{key}"]
             if key.endswith(unsaved):
                 self.check(keyclass is None, f"{root}\\{key} is not stored")
                 continue
-            expected = (kind, text.replace("{program}", program))
-            ok = found == expected and keyclass == "REG_SZ"
-            self.check(ok, f"{root}\\{key}: {kind} {expected[1]}, class REG_SZ" + ("" if ok else f" (found {found}, {keyclass})"))
+            (found_kind, found_text), expected = found or (None, None), text.replace("{program}", program)
+            read = self.prefix.expand(found_text) if found_kind == "REG_EXPAND_SZ" else found_text
+            named = in_program_files and kind == "REG_EXPAND_SZ"  # by a variable, so that the value follows it
+            ok = (found_kind, read, keyclass, read != found_text) == (kind, expected, "REG_SZ", named)
+            self.check(ok, f"{root}\\{key}: {kind} {expected}" + " once its variable is expanded" * named
+                       + ", class REG_SZ" + ("" if ok else f" (found {found}, read as {read}, {keyclass})"))
 
     def check_links(self, group, folder, listed=True):
         for name in ("Tessellograph3D", "Tessellograph"):
@@ -175,21 +179,16 @@ class Run:
         self.prefix.copy()
         if "locale" in scenario:
             self.prefix.use_locale(*scenario["locale"])
-        immutable = scenario.get("immutable") and self.prefix.host(scenario["immutable"])
         try:
             self.make(scenario.get("made", {}))
-            if immutable and subprocess.run(["chattr", "+i", immutable]).returncode != 0:
-                print("skipped: this file system cannot make a file immutable")
-                return 77
+            if "read_only" in scenario:
+                self.prefix.unwritable(scenario["read_only"])
             seen = self.drive(scenario["steps"])
             self.make(scenario.get("spoil", {}))
             if "then" in scenario:
                 seen += self.drive(scenario["then"])
-            expected, at = scenario["expect"], 0
-            for line in seen:
-                at += at < len(expected) and line == expected[at]
-            self.check(at == len(expected), "the driver saw what was expected" + (f", up to: {expected[at]}"
-                                                                                    if at < len(expected) else ""))
+            if not self.check(seen == scenario["expect"], "the driver printed what was expected, and only that"):
+                print(*difflib.unified_diff(scenario["expect"], seen, "expected", "printed", lineterm=""), sep="\n")
             folder = scenario.get("installed")
             left = dict(scenario.get("left", {}), **{folder + "\\" + name: PAYLOAD for name in PAYLOADS if folder})
             for path, content in left.items():
@@ -208,12 +207,7 @@ class Run:
                 left = sorted(user[SETTINGS[5:].lower()][1]) if SETTINGS[5:].lower() in user else None
                 self.check(left == scenario["settings"], f"of the editor's settings {scenario['settings']} are left ({left})")
         finally:
-            if immutable:
-                subprocess.run(["chattr", "-i", immutable])
-            if os.environ.get("TESSELLOGRAPH_KEEP_PREFIX") == "1":
-                print("kept prefix: WINEPREFIX=" + self.prefix.path)
-            else:
-                self.prefix.remove()
+            self.prefix.remove(keep=os.environ.get("TESSELLOGRAPH_KEEP_PREFIX") == "1")
         print(f"{self.prefix.arch}.{name}: {self.failures} failed")
         return 1 if self.failures else 0
 

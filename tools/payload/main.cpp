@@ -2,7 +2,7 @@
 // three files its payload block carries, checks them against files on disk,
 // or writes them out. Files are mapped, never read whole into memory.
 #include <cerrno>
-#include <cstdio>
+#include <cstdio>  // renameat2
 #include <cstring>
 #include <string>
 
@@ -28,7 +28,8 @@ static const char Usage[] =
     "           then the installer's size without its payload\n"
     "  verify   compares the files with MAIN, ENGINE and SAMPLE byte for byte\n"
     "  extract  writes the files into FOLDER under their install names; a file\n"
-    "           already there is an error unless --force is given\n"
+    "           already there is an error unless --force is given, and a\n"
+    "           failed extract leaves FOLDER as it was\n"
     "\n"
     "Exit status: 0 done (for verify: all three match), 1 verify found a\n"
     "difference, 2 a bad command line, an unreadable or malformed installer, or\n"
@@ -170,39 +171,60 @@ static bool WriteTemporary(const std::string& temporary, const PayloadEntry& ent
     return true;
 }
 
-// Renames the temporaries only when all three are complete: a failed or
-// interrupted run leaves no partial file under a real name. On a failure the
-// temporaries not yet renamed are removed.
-static bool WriteAndRename(const PayloadLayout& layout, const std::string* temporaries,
-                           const std::string* finals) {
-    int written = 0;
-    while (written < PayloadEntryCount &&
-           WriteTemporary(temporaries[written], layout.entries[written])) {
+// Puts a complete temporary in its final place. Without force, a file there,
+// even one that appeared since the early check, is refused. With force, an
+// old file is exchanged out and kept under the temporary name until the run
+// is over, so that a later failure can put it back.
+static bool Publish(bool force, const std::string& temporary, const std::string& final, bool* exchanged) {
+    const char *from = temporary.c_str(), *to = final.c_str();
+    if (force && renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) == 0) {
+        struct stat old;
+        if (lstat(from, &old) != 0 || !S_ISDIR(old.st_mode)) return *exchanged = true;
+        renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);  // a folder is not overwritten
+        errno = EISDIR;
+    } else if ((!force || errno == ENOENT) && renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    return Complain(final, errno == EEXIST ? "already exists (--force overwrites it)" : strerror(errno));
+}
+
+// Publishes the temporaries only when all three are complete, and on any
+// failure takes back those published, last first, and removes every
+// temporary: the folder is left as it was.
+static bool WriteAndPublish(bool force, const PayloadLayout& layout, const std::string* temporaries,
+                            const std::string* finals) {
+    int written = 0, published = 0;
+    bool exchanged[PayloadEntryCount] = {};
+    while (written < PayloadEntryCount && WriteTemporary(temporaries[written], layout.entries[written])) {
         written++;
     }
-    int renamed = 0;
-    if (written == PayloadEntryCount) {
-        while (renamed < PayloadEntryCount &&
-               rename(temporaries[renamed].c_str(), finals[renamed].c_str()) == 0) {
-            printf("%s  %u bytes\n", finals[renamed].c_str(), layout.entries[renamed].length);
-            renamed++;
-        }
-        if (renamed < PayloadEntryCount) Complain(finals[renamed], strerror(errno));
+    while (written == PayloadEntryCount && published < PayloadEntryCount &&
+           Publish(force, temporaries[published], finals[published], &exchanged[published])) {
+        published++;
     }
-    for (int i = renamed; i < written; i++) unlink(temporaries[i].c_str());
-    return renamed == PayloadEntryCount;
+    bool done = published == PayloadEntryCount;
+    while (!done && published-- > 0) {
+        const char *temporary = temporaries[published].c_str(), *final = finals[published].c_str();
+        if (exchanged[published]) {
+            renameat2(AT_FDCWD, temporary, AT_FDCWD, final, RENAME_EXCHANGE);
+        } else {
+            rename(final, temporary);
+        }
+    }
+    for (int i = 0; i < written; i++) {
+        if (!done || exchanged[i]) unlink(temporaries[i].c_str());  // on success, the old files
+        if (done) printf("%s  %u bytes\n", finals[i].c_str(), layout.entries[i].length);
+    }
+    return done;
 }
 
 // The installer is read whole before anything is written, and a file already
-// in the folder stops the run before it starts unless told to overwrite.
+// in the folder stops the run before it starts unless told to overwrite. The
+// folder is made only then, and removed again if the run fails.
 static int Extract(bool force, const char* installer, const std::string& folder) {
     MappedFile file;
     PayloadLayout layout;
     if (!OpenInstaller(installer, &file, &layout)) return ExitFailed;
-    if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
-        Complain(folder, strerror(errno));
-        return ExitFailed;
-    }
     std::string finals[PayloadEntryCount], temporaries[PayloadEntryCount];
     for (int i = 0; i < PayloadEntryCount; i++) {
         std::string name = layout.entries[i].installName;
@@ -214,7 +236,14 @@ static int Extract(bool force, const char* installer, const std::string& folder)
             return ExitFailed;
         }
     }
-    return WriteAndRename(layout, temporaries, finals) ? ExitDone : ExitFailed;
+    bool made = mkdir(folder.c_str(), 0777) == 0;
+    if (!made && errno != EEXIST) {
+        Complain(folder, strerror(errno));
+        return ExitFailed;
+    }
+    if (WriteAndPublish(force, layout, temporaries, finals)) return ExitDone;
+    if (made) rmdir(folder.c_str());
+    return ExitFailed;
 }
 
 int main(int argc, char** argv) {
