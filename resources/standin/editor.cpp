@@ -8,9 +8,11 @@ static char Title[sizeof TitlePrefix + 4096];
 
 static bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The command line after the program name, trimmed; one argument wrapped in
-// quotes loses them, as the shell quotes a path with spaces.
-static void FindDocument(const char* commandLine, const char** start, unsigned* length) {
+// Appends the command line's arguments after the program name, split as a
+// Windows program's runtime splits them (blanks outside quotes part them,
+// quotes are dropped), each after the first behind " | ": a command that
+// lost its quotes shows as more than one document.
+static char* AppendArguments(char* out, const char* end, const char* commandLine) {
     const char* p = commandLine;
     if (*p == '"') {
         for (++p; *p && *p != '"'; ++p) {}
@@ -18,36 +20,26 @@ static void FindDocument(const char* commandLine, const char** start, unsigned* 
     } else {
         while (*p && !IsBlank(*p)) ++p;
     }
-    while (IsBlank(*p)) ++p;
-    const char* end = p;
-    while (*end) ++end;
-    while (end > p && IsBlank(end[-1])) --end;
-    if (end - p >= 2 && *p == '"' && end[-1] == '"') {
-        bool single = true;
-        for (const char* q = p + 1; q < end - 1; ++q) single = single && *q != '"';
-        if (single) {
-            ++p;
-            --end;
+    for (bool first = true;; first = false) {
+        while (IsBlank(*p)) ++p;
+        if (!*p) return out;
+        for (const char* q = " | "; !first && *q && out < end; ++q) *out++ = *q;
+        for (bool quoted = false; *p && (quoted || !IsBlank(*p)); ++p) {
+            if (*p == '"') quoted = !quoted;
+            else if (out < end) *out++ = *p;
         }
     }
-    *start = p;
-    *length = static_cast<unsigned>(end - p);
 }
 
 extern "C" void WinMainCRTStartup() {
-    const char* document;
-    unsigned length;
-    FindDocument(GetCommandLineA(), &document, &length);
-    if (length == 0) {
-        document = NoDocument;
-        length = sizeof NoDocument - 1;
-    }
-    // A document name longer than the buffer is cut short rather than refused.
-    const unsigned room = sizeof Title - sizeof TitlePrefix;
-    if (length > room) length = room;
+    // A command line longer than the title is cut short rather than refused.
     char* out = Title;
     for (const char* p = TitlePrefix; *p; ++p) *out++ = *p;
-    for (unsigned i = 0; i < length; ++i) *out++ = document[i];
+    char* arguments = out;
+    out = AppendArguments(out, Title + sizeof Title - 1, GetCommandLineA());
+    if (out == arguments) {
+        for (const char* p = NoDocument; *p; ++p) *out++ = *p;
+    }
     *out = '\0';
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
     ExitProcess(RunStandInWindow("TessellographStandIn", Title, icon));
