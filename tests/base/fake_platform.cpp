@@ -162,7 +162,7 @@ int SysRunDialog(PlatformHandle, const char* name, DialogProcedure dialogProcedu
 void SysEndDialog(PlatformHandle, int result) { dialogResult = result; }
 void SysGetWindowRect(PlatformHandle, WindowRect* rect) { *rect = Fake.window; }
 void SysMoveWindow(PlatformHandle, int x, int y, int, int) { Fake.placed = {x, y}; }
-void SysSetIcon(PlatformHandle, PlatformHandle) {}
+void SysSetIcon(PlatformHandle, PlatformHandle icon) { Fake.dialogIcon = named[icon]; }
 void SysSetDlgItemText(PlatformHandle, int, const char* text) { Fake.dialogText = text; }
 
 int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style) {
@@ -229,8 +229,7 @@ ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path) {
 }
 
 PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record) {
-    Fake.browsers.push_back({record->owner == Dialog, (record->flags & BrowseNewDialogStyle) != 0,
-                             (record->flags & BrowseReturnOnlyFileSystemFolders) != 0});
+    Fake.browsersOwned.push_back(record->owner == Dialog);
     if (Fake.browse.empty()) return nullptr;  // cancelled
     PlatformHandle list = NewHandle(Fake.browse.front().second);
     browsed[list] = Fake.browse.front().first;

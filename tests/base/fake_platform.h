@@ -22,12 +22,6 @@ struct FakeBox {
     unsigned style;
 };
 
-struct FakeBrowser {
-    bool owned;           // by the dialog, so that the dialog waits for it
-    bool newStyle;        // resizable, with a New Folder button
-    bool fileSystemOnly;  // OK only on a folder of the file system
-};
-
 struct FakeWorld {
     // The machine and its user, before the run.
     std::string programFiles = "C:\\Program Files";  // "" when the shell cannot say
@@ -47,9 +41,9 @@ struct FakeWorld {
     std::map<std::string, FakeValue> values;  // "HKLM\\path"
     std::map<std::string, std::string> links;  // shortcut -> target
     std::vector<FakeBox> boxes;
-    std::vector<FakeBrowser> browsers;
+    std::vector<bool> browsersOwned;  // by the dialog, so that the dialog waits for each
     std::vector<std::string> launches;
-    std::string dialogText;
+    std::string dialogText, dialogIcon;
     std::pair<int, int> placed;  // where the dialog was moved
     int openKeys = 0, maxOpenKeys = 0, openFiles = 0, liveObjects = 0, liveLists = 0, com = 0;
 };

@@ -70,6 +70,7 @@ TEST_F(InstallRun, StagesInTheirOrderWithEveryValueCountingItsNul) {
     // Wine stores a NUL of its own, so only here does the count show.
     for (auto& value : Fake.values) EXPECT_EQ(value.second.byteCount, value.second.text.size() + 1);
     EXPECT_EQ(Fake.boxes[0].style, 0x44u);
+    EXPECT_EQ(Fake.dialogIcon, "icon 500");
     EXPECT_EQ(Fake.placed, std::make_pair(-1280 + 487, 40 + 450));  // centred
     EXPECT_TRUE(Fake.launches.empty());  // the answer was No
     ExpectNothingLeftOpen();
@@ -179,9 +180,7 @@ TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {
     EXPECT_NE(Fake.boxes[1].text.find("too long"), std::string::npos);
     EXPECT_TRUE(Fake.boxes[1].owned);
     for (int i : {0, 1}) EXPECT_EQ(Fake.boxes[i].style, 0x30u);  // refusals warn
-    ASSERT_EQ(Fake.browsers.size(), 2u);
-    for (const FakeBrowser& browser : Fake.browsers)
-        EXPECT_TRUE(browser.owned && browser.newStyle && browser.fileSystemOnly);
+    EXPECT_EQ(Fake.browsersOwned, std::vector<bool>(2, true));
     EXPECT_EQ(Fake.values["HKCR\\tpffile\\shell\\open\\command"].text, "\"C:\\\\Tessellograph.exe\" \"%1\"");
     // A drive root has no name of its own: the shortcuts go into Programs itself.
     EXPECT_EQ(Fake.links[Fake.programs + "\\\\Tessellograph3D.lnk"], "C:\\\\Tessellograph3D.exe");

@@ -74,43 +74,17 @@ std::string DescribeBox(HWND box) {
     return Text(GetDlgItem(box, 0xFFFF)) + (icon ? " | icon" : "");
 }
 
-// The installer's module of that name: its address, and where it was loaded from.
-DWORD ModuleOf(const char* module, std::string* path = nullptr) {
+// Where the installer loaded the module of that name from.
+std::string ModulePath(const char* module) {
     HMODULE modules[256];
     DWORD needed = 0;
     EnumProcessModules(installer.hProcess, modules, sizeof modules, &needed);
     for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 256; i++) {
         char name[MAX_PATH] = "";
         GetModuleFileNameExA(installer.hProcess, modules[i], name, sizeof name);
-        if (lstrcmpiA(strrchr(name, '\\') + 1, module) != 0) continue;
-        if (path) *path = name;
-        return reinterpret_cast<DWORD>(modules[i]);
+        if (lstrcmpiA(strrchr(name, '\\') + 1, module) == 0) return name;
     }
-    return 0;
-}
-
-// Calls a function of the installer's process in a thread of it, for what
-// only it can tell: Wine answers WM_GETICON with 0 across processes.
-DWORD RemoteCall(const char* module, const char* function, std::vector<DWORD> arguments) {
-    HMODULE local = LoadLibraryA(module);
-    DWORD address = ModuleOf(module) + reinterpret_cast<DWORD>(GetProcAddress(local, function)) -
-                    reinterpret_cast<DWORD>(local);
-    std::vector<unsigned char> code;
-    auto put = [&](unsigned char opcode, DWORD value) {
-        code.push_back(opcode);
-        for (int i = 0; i < 4; i++) code.push_back(static_cast<unsigned char>(value >> 8 * i));
-    };
-    for (size_t i = arguments.size(); i-- > 0;) put(0x68, arguments[i]);  // push
-    put(0xB8, address);                                                   // mov eax, function
-    code.insert(code.end(), {0xFF, 0xD0, 0xC2, 0x04, 0x00});              // call eax; ret 4
-    void* remote = VirtualAllocEx(installer.hProcess, nullptr, code.size(), MEM_COMMIT, PAGE_EXECUTE_READWRITE);
-    WriteProcessMemory(installer.hProcess, remote, code.data(), code.size(), nullptr);
-    HANDLE thread = CreateRemoteThread(installer.hProcess, nullptr, 0,
-                                       reinterpret_cast<LPTHREAD_START_ROUTINE>(remote), nullptr, 0, nullptr);
-    DWORD result = 0;
-    if (thread && WaitForSingleObject(thread, Patience) == WAIT_OBJECT_0) GetExitCodeThread(thread, &result);
-    if (thread) CloseHandle(thread);
-    return result;
+    return "";
 }
 
 void Start(const std::string& exe) {
@@ -128,9 +102,6 @@ void Start(const std::string& exe) {
     bool centred = rect.left == work.left + (work.right - work.left - (rect.right - rect.left)) / 2 &&
                    rect.top == work.top + (work.bottom - work.top - (rect.bottom - rect.top)) / 2;
     Print("placed", centred ? "centred" : "elsewhere");
-    DWORD icon = RemoteCall("user32.dll", "LoadIconA", {RemoteCall("kernel32.dll", "GetModuleHandleA", {0}), 500});
-    DWORD big = RemoteCall("user32.dll", "SendMessageA", {reinterpret_cast<DWORD>(dialog), WM_GETICON, ICON_BIG, 0});
-    Print("big icon", icon != 0 && big == icon ? "icon 500" : "other");
 }
 
 // Sends a folder-browser message whose argument must live in the installer.
@@ -260,11 +231,7 @@ void Step(const std::string& step, const std::string& installerExe) {
     if (verb == "ok" || verb == "cancel") Click(dialog, verb == "ok" ? IDOK : IDCANCEL);
     if (verb == "close") PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     if (verb == "answer") Answer(argument);
-    if (verb == "module") {  // where the installer loaded a DLL from
-        std::string path;
-        ModuleOf(argument.c_str(), &path);
-        Print(argument.c_str(), path);
-    }
+    if (verb == "module") Print(argument.c_str(), ModulePath(argument.c_str()));
 }
 
 }  // namespace

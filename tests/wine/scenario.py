@@ -47,7 +47,7 @@ def scenarios(pf):
     default = pf + r"\Quorrelin"
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
-    opened = [f"dialog: {default}", "placed: centred", "big icon: icon 500"]
+    opened = [f"dialog: {default}", "placed: centred"]
     opens, editors = opening(default, group[0])
     soft = pf + "\\ソフト"  # in code page 932 the second byte of ソ is a backslash
     soft_opens, soft_editors = opening(soft, PROGRAMS + "\\ソフト")
