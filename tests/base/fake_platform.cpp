@@ -73,8 +73,6 @@ void Fail(const std::string& function, PlatformError error, const std::string& s
     rules.push_back({function, subject, error, after});
 }
 
-const std::vector<unsigned char> Japanese = {0x81, 0x9F, 0xE0, 0xFC};
-
 std::vector<std::string> Characters(const std::string& text) {
     std::vector<std::string> characters;
     for (size_t i = 0; i < text.size(); i += characters.back().size()) {
@@ -128,18 +126,16 @@ PlatformError SysAnsiToWide(const char* text, unsigned short* wide, unsigned cap
     unsigned i = 0;
     for (const std::string& c : Characters(text)) {
         if (i + 1 >= capacity) break;
-        wide[i++] = static_cast<unsigned short>(c.size() == 1 ? static_cast<unsigned char>(c[0])
-                                                : static_cast<unsigned char>(c[0]) << 8 | static_cast<unsigned char>(c[1]));
+        unsigned char lead = c[0], trail = c.size() == 2 ? c[1] : 0;
+        wide[i++] = static_cast<unsigned short>(c.size() == 1 ? lead : lead << 8 | trail);
     }
     wide[i] = 0;
     return 0;
 }
 
 bool SysIsLeadByte(char byte) {
-    for (size_t r = 0; r + 1 < Fake.leadBytes.size(); r += 2) {
-        if (static_cast<unsigned char>(byte) >= Fake.leadBytes[r] && static_cast<unsigned char>(byte) <= Fake.leadBytes[r + 1]) return true;
-    }
-    return false;
+    unsigned char b = static_cast<unsigned char>(byte);
+    return Fake.japanese && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
 }
 
 void SysDescribeError(PlatformError error, char* text, unsigned capacity) {

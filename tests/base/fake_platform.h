@@ -27,7 +27,7 @@ struct FakeWorld {
     std::string programFiles = "C:\\Program Files";  // "" when the shell cannot say
     std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
     ItemPath programFilesAnswer = ItemPathFound, programsAnswer = ItemPathFound;
-    std::vector<unsigned char> leadBytes;  // the code page's lead-byte ranges, in pairs
+    bool japanese = false;  // the ANSI code page is 932, with double-byte characters
     bool wow64 = false, desktopShell = true;
     WindowRect workArea = {0, 0, 1024, 768}, window = {82, 33, 388, 157};  // the dialog as laid out
     std::set<std::string> folders;
@@ -58,7 +58,6 @@ void Fail(const std::string& function, PlatformError error, const std::string& s
 // give that text.
 std::vector<std::string> Characters(const std::string& text);
 bool Spellable(const std::string& text);
-extern const std::vector<unsigned char> Japanese;  // code page 932's lead bytes
 void Press(unsigned id, unsigned notification = 0);  // a WM_COMMAND to the dialog
 void SendSysCommand(unsigned command);               // a WM_SYSCOMMAND to it
 size_t EventIndex(const std::string& prefix);  // the first event starting so, or npos

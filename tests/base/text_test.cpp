@@ -27,7 +27,7 @@ TEST(BoundedText, ErrorsWithoutASystemText) {
 }
 
 TEST(BoundedText, DoubleByteCharactersStayWhole) {
-    Fake.leadBytes = Japanese;
+    Fake.japanese = true;
     char link[] = "\x95\\Tessellograph3D.lnk", other[] = "\x83" "3D.lnk";  // the second: one character, then "D"
     EXPECT_TRUE(DropThreeDBeforeExtension(link));
     EXPECT_STREQ(link, "\x95\\Tessellograph.lnk");

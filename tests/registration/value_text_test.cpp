@@ -38,7 +38,7 @@ TEST(ValueText, AnOpenCommandThatDoesNotFitIsLeftEmpty) {
 // In a double-byte code page a character's second byte may look like a letter
 // of the other case; "\x83\x41" and "\x83\x61" are two different characters.
 TEST(ValueText, DoubleByteCharactersAreNotFolded) {
-    Fake.leadBytes = Japanese;
+    Fake.japanese = true;
     char value[64];
     for (const char* path : {"C:\\\x83\x61\\T.exe", "C:\\\x83\x41\\T.exe"}) {
         ASSERT_TRUE(ComposeProgramValue(value, sizeof value, ProgramNaming{path, "C:\\\x83\x41", "%P%"}, false));

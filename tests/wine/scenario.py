@@ -22,6 +22,8 @@ NOT_INSTALLED = "box: Tessellograph was not installed!!! | icon"
 # The longest folder whose files stay within 259 characters, and one longer.
 LONGEST = r"C:\Long" + "\\" + "a" * 60 + "\\" + "b" * 60 + "\\" + "x" * 109
 TOO_LONG = LONGEST[:-109] + "y" * 110
+# A folder whose files fit but whose group's shortcuts would be 260 characters long.
+LONG_GROUP = "C:\\" + "g" * (260 - len(PROGRAMS + "\\" + r"\Tessellograph3D.lnk"))
 PAYLOADS = ("Brick.tpf", "Tessellograph3D.exe", "Tessellograph.exe")
 PAYLOAD = object()  # in `left`: the file holds its payload
 
@@ -103,14 +105,18 @@ def scenarios(pf):
                    r"start=C:\Downloads\TessellographInstall.exe", "module=uxtheme.dll", "ok", "answer=no"],
             expect=[*opened, r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default),
         "refused_folders": dict(
-            made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, "C:\\\u6570\u636e", "C:\\\u0100rea")},
-            steps=["start", r"browse=C:\Kept", "browse-item=17", f"browse={TOO_LONG}", r"browse=C:\%u6570%u636E",
-                   r"browse=C:\%u0100rea", f"browse={LONGEST}", "ok", "answer=no"],
+            made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, LONG_GROUP, r"C:\a%TEMP%b",
+                                              "C:\\\u6570\u636e", "C:\\\u0100rea")},
+            steps=["start", r"browse=C:\Kept", "browse-item=17", f"browse={TOO_LONG}", f"browse={LONG_GROUP}",
+                   r"browse=C:\a%TEMP%b", r"browse=C:\%u6570%u636E", r"browse=C:\%u0100rea", f"browse={LONGEST}", "ok",
+                   "answer=no"],
             expect=[*opened, r"edit: C:\Kept",
                     refused("The folder you chose is not a folder on a disk.").format("a folder on a drive"),
                     r"edit: C:\Kept",
-                    refused("The path of the folder you chose is too long.").format("a folder with a shorter path"),
-                    r"edit: C:\Kept"]
+                    *[refused("The path of the folder you chose is too long.").format("a folder with a shorter path"),
+                      r"edit: C:\Kept"] * 2,
+                    refused('The path of the folder you chose has a "%", which Windows reads as part of a variable.')
+                    .format('a folder without "%"'), r"edit: C:\Kept"]
                    + [refused("The name of the folder you chose has characters that Setup cannot use.")
                       .format("another folder"), r"edit: C:\Kept"] * 2  # lacking, and only a look-alike
                    + [f"edit: {LONGEST}", SUCCESS, "exit: 0"],
