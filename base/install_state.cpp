@@ -4,6 +4,7 @@ char InstallPath[TextCapacity];
 char ProgramFilesPath[TextCapacity];
 char MainProgramPath[TextCapacity];
 char EngineProgramPath[TextCapacity];
+char SampleDocumentPath[TextCapacity];
 
 PlatformHandle Module;
 PlatformHandle InstallerIcon;
@@ -18,6 +19,7 @@ void ResetInstallState() {
     ProgramFilesPath[0] = 0;
     MainProgramPath[0] = 0;
     EngineProgramPath[0] = 0;
+    SampleDocumentPath[0] = 0;
     Module = nullptr;
     InstallerIcon = nullptr;
     WorkArea = WindowRect{0, 0, 0, 0};

@@ -7,6 +7,7 @@ extern char InstallPath[TextCapacity];
 extern char ProgramFilesPath[TextCapacity];
 extern char MainProgramPath[TextCapacity];
 extern char EngineProgramPath[TextCapacity];
+extern char SampleDocumentPath[TextCapacity];
 
 extern PlatformHandle Module;
 extern PlatformHandle InstallerIcon;

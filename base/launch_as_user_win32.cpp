@@ -50,12 +50,15 @@ static IShellFolderViewDual* DesktopFolderView() {
     IShellView* view = nullptr;
     IDispatch* background = nullptr;
     IShellFolderViewDual* folderView = nullptr;
-    VARIANT none;
+    // The desktop is found by its location, CSIDL_DESKTOP, as a VT_I4.
+    VARIANT location, none;
+    location.vt = VT_I4;
+    location.lVal = CSIDL_DESKTOP;
     none.vt = VT_EMPTY;
     long window = 0;
     if (SUCCEEDED(CoCreateInstance(ShellWindowsClass, nullptr, CLSCTX_LOCAL_SERVER,
                                    ShellWindowsInterface, reinterpret_cast<void**>(&windows))) &&
-        windows->FindWindowSW(&none, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, &desktop) == S_OK &&
+        windows->FindWindowSW(&location, &none, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, &desktop) == S_OK &&
         desktop != nullptr &&
         SUCCEEDED(desktop->QueryInterface(ServiceProviderInterface, reinterpret_cast<void**>(&services))) &&
         SUCCEEDED(services->QueryService(TopLevelBrowserService, ShellBrowserInterface,
@@ -77,10 +80,11 @@ static IShellFolderViewDual* DesktopFolderView() {
     return folderView;
 }
 
-bool SysShellExecuteAsUser(const char* file, const char* parameters, int show) {
-    if (!MakeBstr(&FileText, file) || !MakeBstr(&ParameterText, parameters)) return false;
+ShellLaunch SysShellExecuteAsUser(const char* file, const char* parameters, int show) {
+    if (GetShellWindow() == nullptr) return NoDesktopShell;
+    if (!MakeBstr(&FileText, file) || !MakeBstr(&ParameterText, parameters)) return ShellRefused;
     IShellFolderViewDual* folderView = DesktopFolderView();
-    if (folderView == nullptr) return false;
+    if (folderView == nullptr) return ShellRefused;
     IDispatch* application = nullptr;
     IShellDispatch2* shell = nullptr;
     bool started = false;
@@ -100,5 +104,5 @@ bool SysShellExecuteAsUser(const char* file, const char* parameters, int show) {
     Release(shell);
     Release(application);
     Release(folderView);
-    return started;
+    return started ? LaunchedAsUser : ShellRefused;
 }

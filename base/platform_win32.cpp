@@ -5,6 +5,7 @@
 #include <objidl.h>
 #include <shlobj.h>
 #include <shellapi.h>
+#include <sddl.h>
 
 #include "base/failure_record.h"
 #include "base/platform.h"
@@ -53,7 +54,54 @@ PlatformError SysWriteFile(PlatformHandle file, const void* bytes, unsigned leng
     return Result(succeeded);
 }
 
-void SysCloseHandle(PlatformHandle file) { CloseHandle(file); }
+PlatformError SysFlushFile(PlatformHandle file) { return Result(FlushFileBuffers(file)); }
+
+PlatformError SysCloseHandle(PlatformHandle file) { return Result(CloseHandle(file)); }
+
+PlatformError SysReplaceFile(const char* from, const char* to) {
+    return Result(MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+}
+
+void SysDeleteFile(const char* path) { DeleteFileA(path); }
+
+PlatformError SysTryOpenForWriting(const char* path) {
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return LastError();
+    CloseHandle(handle);
+    return 0;
+}
+
+void SysSleep(unsigned milliseconds) { Sleep(milliseconds); }
+
+bool SysClaimMutex(const char* name) {
+    // Kept open: the system closes it when the process ends.
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, name);
+    return mutex == nullptr || GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
+bool SysGetDesktopUser(char (&sid)[TextCapacity]) {
+    static union {
+        TOKEN_USER tokenUser;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } info;
+    DWORD processId = 0;
+    HWND shell = GetShellWindow();
+    if (shell == nullptr || GetWindowThreadProcessId(shell, &processId) == 0) return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr) return false;
+    HANDLE token = nullptr;
+    DWORD size = 0;
+    char* text = nullptr;
+    bool read = OpenProcessToken(process, TOKEN_QUERY, &token) &&
+                GetTokenInformation(token, TokenUser, &info, sizeof info, &size) &&
+                ConvertSidToStringSidA(info.tokenUser.User.Sid, &text);
+    if (token != nullptr) CloseHandle(token);
+    CloseHandle(process);
+    if (!read) return false;
+    read = SetText(sid, text);
+    LocalFree(text);
+    return read;
+}
 
 PlatformError SysAnsiToWide(const char* text, unsigned short* wide, unsigned capacity) {
     PlatformError error = Result(MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<WCHAR*>(wide),

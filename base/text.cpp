@@ -80,6 +80,21 @@ unsigned FormatDecimal(int value, char* destination, unsigned capacity) {
     return length;
 }
 
+bool SameTextIgnoringCase(const char* a, const char* b) {
+    for (;; a = NextCharacter(a), b = NextCharacter(b)) {
+        unsigned length = static_cast<unsigned>(NextCharacter(a) - a);
+        if (length != static_cast<unsigned>(NextCharacter(b) - b)) return false;
+        if (length == 2) {
+            if (a[0] != b[0] || a[1] != b[1]) return false;
+            continue;
+        }
+        char x = a[0] >= 'a' && a[0] <= 'z' ? static_cast<char>(a[0] - 32) : a[0];
+        char y = b[0] >= 'a' && b[0] <= 'z' ? static_cast<char>(b[0] - 32) : b[0];
+        if (x != y) return false;
+        if (x == 0) return true;
+    }
+}
+
 void FormatHex(unsigned value, char (&destination)[12]) {
     destination[0] = '0';
     destination[1] = 'x';

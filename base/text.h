@@ -38,6 +38,11 @@ const char* LastPathComponent(const char* path);
 // Removes the two characters "3D" just before the last '.', if they are there.
 bool DropThreeDBeforeExtension(char* text);
 
+// Whether two texts are the same, character by character, where ASCII
+// letters match in either case (the names Windows gives its folders are
+// ASCII; a double-byte character must match exactly).
+bool SameTextIgnoringCase(const char* a, const char* b);
+
 // Writes the decimal text of value and its NUL; returns the text's length,
 // or 0 (and writes nothing) when capacity is too small. 12 bytes always do.
 unsigned FormatDecimal(int value, char* destination, unsigned capacity);

@@ -3,6 +3,8 @@ set(PORTABLE_SOURCES
     base/text.cpp
     base/install_state.cpp
     base/failure_record.cpp
+    installer/editor_settings.cpp
+    installer/files_in_use.cpp
     installer/install_outcome.cpp
     installer/install_folder.cpp
     installer/install_location_dialog.cpp

@@ -6,7 +6,9 @@
 #include "base/platform.h"
 #include "base/text.h"
 
-static const PlatformError WriteFault = 29;      // ERROR_WRITE_FAULT, for a short write
+// A single very large write to a network drive can fail for want of system
+// resources; payloads go up to 1.5 GiB.
+static const unsigned WritePiece = 4u << 20;
 
 bool CreateInstallFolder() {
     PlatformError error = CreateFolder(InstallPath);
@@ -17,32 +19,57 @@ bool CreateInstallFolder() {
     return true;
 }
 
-bool WritePayloadFile(PayloadId id, const char* path) {
-    PlatformHandle file = nullptr;
-    PlatformError error = SysCreateFile(path, &file);
-    if (error != 0) {
-        RecordFailure(path, error);
-        return false;
+// The file's own name with "tmp" for its three-letter extension: never longer.
+static bool ComposeTemporaryPath(const char* path, char (&temporary)[TextCapacity]) {
+    unsigned length = StringLength(path);
+    if (length < 4 || path[length - 4] != '.' || !SetText(temporary, path)) return false;
+    CopyString(temporary + length - 3, temporary + TextCapacity, "tmp");
+    return true;
+}
+
+static PlatformError WritePieces(PlatformHandle file, Payload payload) {
+    for (unsigned done = 0; done < payload.length;) {
+        unsigned piece = payload.length - done < WritePiece ? payload.length - done : WritePiece;
+        unsigned written = 0;
+        PlatformError error = SysWriteFile(file, payload.bytes + done, piece, &written);
+        if (error != 0) return error;
+        if (written != piece) return ErrorWriteFault;
+        done += piece;
     }
-    Payload payload = GetPayload(id);
-    unsigned written = 0;
-    error = SysWriteFile(file, payload.bytes, payload.length, &written);
-    SysCloseHandle(file);
-    if (error == 0 && written != payload.length) error = WriteFault;
-    if (error != 0) RecordFailure(path, error);
+    return 0;
+}
+
+// Written whole under a temporary name, on the disk, then moved over the old
+// file: any failure leaves the old file exactly as it was.
+static PlatformError ReplaceFileWith(const char* path, const char* temporary, Payload payload) {
+    PlatformHandle file = nullptr;
+    PlatformError error = SysCreateFile(temporary, &file);
+    if (error != 0) return error;
+    error = WritePieces(file, payload);
+    if (error == 0) error = SysFlushFile(file);
+    PlatformError closed = SysCloseHandle(file);
+    if (error == 0) error = closed;
+    if (error == 0) error = SysReplaceFile(temporary, path);
+    if (error != 0) SysDeleteFile(temporary);
+    return error;
+}
+
+bool WriteFileFromImage(const char* path, Payload payload) {
+    static char temporary[TextCapacity];
+    PlatformError error = ErrorFilenameTooLong;
+    if (ComposeTemporaryPath(path, temporary)) error = ReplaceFileWith(path, temporary, payload);
+    if (error != 0) RecordFailure(path[0] != 0 ? path : InstallPath, error);
     return error == 0;
 }
 
-bool WriteSampleDocument() {
-    static char path[TextCapacity];
-    SetText(path, InstallPath);
-    if (!AppendText(path, "\\Brick.tpf")) {
-        RecordFailure(InstallPath, 206);  // ERROR_FILENAME_EXCED_RANGE
-        return false;
-    }
-    return WritePayloadFile(SampleDocument, path);
+bool FileInUse(const char* path) {
+    if (path[0] == 0) return false;
+    PlatformError error = SysTryOpenForWriting(path);
+    return error == ErrorSharingViolation || error == ErrorLockViolation;
 }
 
-bool WriteEngineProgram() { return WritePayloadFile(EngineProgram, EngineProgramPath); }
+bool WriteSampleDocument() { return WriteFileFromImage(SampleDocumentPath, GetPayload(SampleDocument)); }
 
-bool WriteMainProgram() { return WritePayloadFile(MainProgram, MainProgramPath); }
+bool WriteEngineProgram() { return WriteFileFromImage(EngineProgramPath, GetPayload(EngineProgram)); }
+
+bool WriteMainProgram() { return WriteFileFromImage(MainProgramPath, GetPayload(MainProgram)); }

@@ -11,30 +11,40 @@ static char LinkPath[TextCapacity];
 static unsigned short WideLinkPath[TextCapacity];
 static char LinkTarget[TextCapacity];
 
-static const PlatformError PathNotFound = 3;       // ERROR_PATH_NOT_FOUND
-static const PlatformError NameTooLong = 206;      // ERROR_FILENAME_EXCED_RANGE
 
 static const char ProgramsFolderName[] = "the all-users Programs folder";
 
-PlatformError ComposeStartMenuGroup(const char* installPath, char (&group)[TextCapacity]) {
+// A shell folder's path, or the error that kept the shell from giving one
+// (and an empty path).
+static PlatformError GetShellFolderPath(ShellFolder folder, char (&path)[TextCapacity]) {
     PlatformHandle itemList = nullptr;
-    PlatformError error = SysGetSpecialFolderLocation(FolderCommonPrograms, &itemList);
+    PlatformError error = SysGetSpecialFolderLocation(folder, &itemList);
     if (error == 0) {
-        if (SysGetPathFromItemList(itemList, group) != ItemPathFound) {
-            error = PathNotFound;
-        } else if (!AppendText(group, "\\") || !AppendText(group, LastPathComponent(installPath))) {
-            error = NameTooLong;
-        }
+        if (SysGetPathFromItemList(itemList, path) != ItemPathFound) error = ErrorPathNotFound;
         SysAllocatorFree(ShellAllocator, itemList);
     }
-    if (error != 0) group[0] = 0;  // a failed answer may have filled it without ending it
+    if (error != 0) path[0] = 0;  // a failed answer may have filled it without ending it
     return error;
+}
+
+PlatformError ComposeStartMenuGroup(const char* installPath, char (&group)[TextCapacity]) {
+    PlatformError error = GetShellFolderPath(FolderCommonPrograms, group);
+    if (error == 0 && (!AppendText(group, "\\") || !AppendText(group, LastPathComponent(installPath)))) {
+        error = ErrorFilenameTooLong;
+        group[0] = 0;
+    }
+    return error;
+}
+
+bool IsCommonStartupFolder(const char* group) {
+    static char startup[TextCapacity];
+    return GetShellFolderPath(FolderCommonStartup, startup) == 0 && SameTextIgnoringCase(group, startup);
 }
 
 bool CreateStartMenuGroup() {
     PlatformError error = ComposeStartMenuGroup(InstallPath, StartMenuGroup);
     if (error != 0) {
-        RecordFailure(error == NameTooLong ? InstallPath : ProgramsFolderName, error);
+        RecordFailure(error == ErrorFilenameTooLong ? InstallPath : ProgramsFolderName, error);
         return false;
     }
     error = CreateFolder(StartMenuGroup);
@@ -74,12 +84,12 @@ static bool SaveShortcut() {
 bool CreateShortcuts() {
     // Without a group there is nowhere to put them.
     if (StartMenuGroup[0] == 0) {
-        RecordFailure(ProgramsFolderName, PathNotFound);
+        RecordFailure(ProgramsFolderName, ErrorPathNotFound);
         return false;
     }
     if (!SetText(LinkPath, StartMenuGroup) || !AppendText(LinkPath, "\\Tessellograph3D.lnk") ||
         !SetText(LinkTarget, EngineProgramPath)) {
-        RecordFailure(StartMenuGroup, NameTooLong);
+        RecordFailure(StartMenuGroup, ErrorFilenameTooLong);
         return false;
     }
     bool ok = true;

@@ -7,7 +7,6 @@
 // The longest names the install puts in the folder and in its group; both
 // are 20 characters long.
 static const char LongestFileName[] = "\\Tessellograph3D.exe";
-static const PlatformError NameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 
 // Whether the longest file the install puts in a folder stays within what
 // Windows takes, counted as Windows counts. Such a folder is also short
@@ -19,11 +18,14 @@ static bool FolderFits(const char* folder) {
 
 // The group is checked where the shell can say where it goes; where it
 // cannot, creating the group reports that.
-static bool GroupFits(const char* path) {
+static FolderProblem CheckGroup(const char* path) {
     static char group[TextCapacity];
     PlatformError error = ComposeStartMenuGroup(path, group);
-    if (error == NameTooLong) return false;  // not even a buffer of ours takes it
-    return error != 0 || FolderFits(group);
+    if (error == ErrorFilenameTooLong) return FolderTooLong;  // not even a buffer of ours takes it
+    if (error != 0) return FolderUsable;  // the Programs folder is unknown: stage 3 says so
+    if (!FolderFits(group)) return FolderTooLong;
+    if (IsCommonStartupFolder(group)) return FolderStartsAtSignIn;
+    return FolderUsable;
 }
 
 FolderProblem CheckInstallFolder(const char* path) {
@@ -31,8 +33,8 @@ FolderProblem CheckInstallFolder(const char* path) {
     for (const char* p = path; *p != 0; p = NextCharacter(p)) {
         if (*p == '%') return FolderHasPercentSign;
     }
-    if (!FolderFits(path) || !GroupFits(path)) return FolderTooLong;
-    return FolderUsable;
+    if (!FolderFits(path)) return FolderTooLong;
+    return CheckGroup(path);
 }
 
 const char* FolderProblemText(FolderProblem problem) {
@@ -51,6 +53,9 @@ const char* FolderProblemText(FolderProblem problem) {
     case FolderHasPercentSign:
         return "The path of the folder you chose has a \"%\", which Windows reads as part of a variable.\r\n"
                "Choose a folder without \"%\" to install Tessellograph in.";
+    case FolderStartsAtSignIn:
+        return "The folder you chose is named Startup: Windows would start Tessellograph at every sign-in.\r\n"
+               "Choose a folder with another name to install Tessellograph in.";
     }
     return "";
 }

@@ -8,6 +8,7 @@ enum FolderProblem {
     FolderNotRepresentable, // its name cannot be spelled in the ANSI code page
     FolderTooLong,          // it, its group or a file in them would pass the system's limits
     FolderHasPercentSign,   // the registry's values would expand part of its name
+    FolderStartsAtSignIn,   // its group would be the all-users Startup folder
 };
 
 // Characters (UTF-16 units), without the NUL: a file path, and a folder that

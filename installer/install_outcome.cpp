@@ -31,10 +31,15 @@ void ComposeFailureMessage(char* text, unsigned capacity) {
 }
 
 // The installer runs elevated; the editor should not. The desktop shell
-// starts it as the signed-in user; without one, the shell's plain verb does.
+// starts it as the signed-in user; only where there is no shell does the
+// shell's plain verb, which would start it elevated.
 static void StartEditor() {
-    if (SysShellExecuteAsUser(MainProgramPath, "", ShowDefault)) return;
-    SysShellExecute(nullptr, nullptr, MainProgramPath, "", nullptr, ShowDefault);
+    ShellLaunch launch = SysShellExecuteAsUser(MainProgramPath, "", ShowDefault);
+    if (launch == NoDesktopShell) SysShellExecute(nullptr, nullptr, MainProgramPath, "", nullptr, ShowDefault);
+    if (launch == ShellRefused) {
+        SysMessageBox(nullptr, "Windows did not start Tessellograph.\r\nStart it from the Start menu.",
+                      OutcomeCaption, MessageBoxWarning);
+    }
 }
 
 ExitCode ReportInstall() {

@@ -28,13 +28,13 @@ static void FormProgramPath(char (&path)[TextCapacity], const char* fileName) {
     if (!SetText(path, InstallPath) || !AppendText(path, fileName)) path[0] = 0;
 }
 
-static void FormProgramPaths() {
+void FormInstallPaths() {
     FormProgramPath(MainProgramPath, "\\Tessellograph.exe");
     FormProgramPath(EngineProgramPath, "\\Tessellograph3D.exe");
+    FormProgramPath(SampleDocumentPath, "\\Brick.tpf");
 }
 
 unsigned RunInstallSequence() {
-    FormProgramPaths();
     unsigned failedStages = 0;
     for (const InstallStage& stage : InstallSequence) {
         if (!stage.run()) failedStages++;

@@ -10,6 +10,7 @@ struct InstallStage {
 enum { InstallStageCount = 10 };
 extern const InstallStage InstallSequence[InstallStageCount];
 
-// Forms the program paths from the install folder, then runs every stage.
-// Returns the number of stages that failed.
+// The paths of the three files, from the install folder as the dialog left it.
+void FormInstallPaths();
+// Runs every stage. Returns the number of stages that failed.
 unsigned RunInstallSequence();

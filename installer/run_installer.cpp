@@ -3,20 +3,12 @@
 #include "base/install_state.h"
 #include "base/platform.h"
 #include "base/text.h"
+#include "installer/editor_settings.h"
+#include "installer/files_in_use.h"
 #include "installer/install_location_dialog.h"
 #include "installer/install_sequence.h"
 
 static const unsigned InstallerIconId = 500;
-
-// The editor keeps these per user; a new install starts them afresh. The key
-// itself is never created.
-static void ResetEditorSettings() {
-    PlatformHandle key = nullptr;
-    if (SysRegOpenKey(RootCurrentUser, "Software\\Quorrelin\\Tessellograph", &key) != 0) return;
-    SysRegDeleteValue(key, "Data");
-    SysRegDeleteValue(key, "Sweep");
-    SysRegCloseKey(key);
-}
 
 // The default install folder: Program Files + "\Quorrelin". When the shell
 // cannot say where Program Files is, the folder stays empty and the user
@@ -39,6 +31,7 @@ static void ChooseDefaultInstallPath() {
 ExitCode RunInstaller() {
     Module = SysGetModuleHandle();
     InstallerIcon = SysLoadIcon(Module, InstallerIconId);
+    if (!OnlyCopyRunning()) return ExitNothingInstalled;
     ResetEditorSettings();
     SysGetWorkArea(&WorkArea);
     SysCoInitialize();
@@ -51,6 +44,8 @@ ExitCode RunInstaller() {
     FolderBrowser.flags = BrowseNewDialogStyle | BrowseReturnOnlyFileSystemFolders;
 
     bool install = SysRunDialog(Module, "TPFI000", InstallLocationDialogProc) == DialogInstall;
+    if (install) FormInstallPaths();
+    install = install && InstallFilesFree();
     if (install) RunInstallSequence();
     ExitCode code = install ? ReportInstall() : ReportNothingInstalled();
 

@@ -20,7 +20,6 @@ const DocumentType DocumentTypeTable[DocumentTypeCount] = {
     {".ico", "Tessellograph Icon", NoProgramIcon},
 };
 
-static const PlatformError TextTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 
 static char KeyPath[TextCapacity];
 static char ValueText[TextCapacity];
@@ -34,7 +33,7 @@ static ProgramNaming MainProgramNaming() {
 static bool WriteComposed(bool composed, RegistryRoot root, KeyAccess access,
                           RegistryValueType type) {
     if (!composed) {
-        RecordFailure(MainProgramPath, TextTooLong);
+        RecordFailure(MainProgramPath, ErrorFilenameTooLong);
         return false;
     }
     return SetDefaultValue(root, KeyPath, access, type, ValueText);
@@ -72,16 +71,18 @@ bool RegisterDocumentTypes() {
     return ok;
 }
 
+// Written where every user reads it: a write through HKEY_CLASSES_ROOT goes to
+// the installing user's own classes when the key is there already.
 bool RegisterTpfAssociation() {
     ProgramNaming naming = MainProgramNaming();
-    bool ok = SetDefaultValue(RootClassesRoot, ".tpf", CreateKey, ValueString, "tpffile");
-    SetText(KeyPath, "tpffile\\shell\\open\\command");
-    ok = WriteComposed(OpenCommandText(ValueText, sizeof ValueText, naming), RootClassesRoot,
+    bool ok = SetDefaultValue(RootLocalMachine, "SOFTWARE\\Classes\\.tpf", CreateKey, ValueString, "tpffile");
+    SetText(KeyPath, "SOFTWARE\\Classes\\tpffile\\shell\\open\\command");
+    ok = WriteComposed(OpenCommandText(ValueText, sizeof ValueText, naming), RootLocalMachine,
                        CreateKey, ValueExpandString) && ok;
-    SetText(KeyPath, "tpffile\\DefaultIcon");
-    ok = WriteComposed(ProgramIconText(ValueText, sizeof ValueText, naming, 0), RootClassesRoot,
+    SetText(KeyPath, "SOFTWARE\\Classes\\tpffile\\DefaultIcon");
+    ok = WriteComposed(ProgramIconText(ValueText, sizeof ValueText, naming, 0), RootLocalMachine,
                        CreateKey, ValueExpandString) && ok;
-    ok = SetDefaultValue(RootClassesRoot, "tpffile", OpenKey, ValueString,
+    ok = SetDefaultValue(RootLocalMachine, "SOFTWARE\\Classes\\tpffile", OpenKey, ValueString,
                          "Tessellograph TPF File") && ok;
     SysNotifyAssociationsChanged();
     return ok;

@@ -12,4 +12,4 @@ enum { NoProgramIcon = -1, DocumentTypeCount = 11 };
 extern const DocumentType DocumentTypeTable[DocumentTypeCount];
 
 bool RegisterDocumentTypes();    // one ProgID per row, under HKLM\SOFTWARE\Classes
-bool RegisterTpfAssociation();   // ".tpf" -> "tpffile", under HKCR
+bool RegisterTpfAssociation();   // ".tpf" -> "tpffile", under HKLM\SOFTWARE\Classes

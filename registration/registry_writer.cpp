@@ -8,6 +8,7 @@ static const char* RootName(RegistryRoot root) {
     case RootClassesRoot: return "HKEY_CLASSES_ROOT\\";
     case RootCurrentUser: return "HKEY_CURRENT_USER\\";
     case RootLocalMachine: return "HKEY_LOCAL_MACHINE\\";
+    case RootUsers: return "HKEY_USERS\\";
     }
     return "";
 }

@@ -50,9 +50,10 @@ PlatformError Obtain(const char* function, const std::string& name, PlatformHand
 }
 
 PlatformError Key(const char* function, RegistryRoot root, const char* path, PlatformHandle* key) {
-    std::string name = (root == RootClassesRoot ? "HKCR\\" : root == RootCurrentUser ? "HKCU\\" : "HKLM\\") +
-                       std::string(path);
-    PlatformError error = Obtain(function, name, key, &Fake.openKeys);
+    std::string name = root == RootCurrentUser ? "HKCU\\" : root == RootUsers ? "HKU\\" : "HKLM\\";
+    if (root == RootClassesRoot)
+        name = Fake.userClasses.count(path) ? "HKCU\\Software\\Classes\\" : "HKLM\\SOFTWARE\\Classes\\";
+    PlatformError error = Obtain(function, name + path, key, &Fake.openKeys);
     Fake.maxOpenKeys = std::max(Fake.maxOpenKeys, Fake.openKeys);
     return error;
 }
@@ -108,17 +109,54 @@ PlatformError SysCreateDirectory(const char* path) {
 bool SysIsFolder(const char* path) { return Fake.folders.count(path) != 0 || IsDriveRoot(path); }
 
 PlatformError SysCreateFile(const char* path, PlatformHandle* file) {
-    return Obtain("CreateFileA", path, file, &Fake.openFiles);
-}
-
-PlatformError SysWriteFile(PlatformHandle file, const void*, unsigned length, unsigned* written) {
-    PlatformError error = Refused("WriteFile", named[file]);
-    *written = error != 0 || length < Fake.shortWriteBy ? 0 : length - Fake.shortWriteBy;
-    Fake.events.push_back("file " + named[file] + " " + std::to_string(*written));
+    if (Fake.inUse.count(path) || Fake.folders.count(path)) return Fake.inUse.count(path) ? 32 : 5;
+    PlatformError error = Obtain("CreateFileA", path, file, &Fake.openFiles);
+    if (error == 0) Fake.files[path].clear();  // CREATE_ALWAYS empties it at once
     return error;
 }
 
-void SysCloseHandle(PlatformHandle) { Fake.openFiles--; }
+PlatformError SysWriteFile(PlatformHandle file, const void* bytes, unsigned length, unsigned* written) {
+    PlatformError error = Refused("WriteFile", named[file]);
+    if (error == 0 && length > 64u << 20) error = 1450;  // ERROR_NO_SYSTEM_RESOURCES, as a network drive says
+    *written = error != 0 || length < Fake.shortWriteBy ? 0 : length - Fake.shortWriteBy;
+    Fake.files[named[file]].append(static_cast<const char*>(bytes), *written);
+    return error;
+}
+
+PlatformError SysFlushFile(PlatformHandle file) { return Refused("FlushFileBuffers", named[file]); }
+
+PlatformError SysCloseHandle(PlatformHandle file) {
+    Fake.openFiles--;
+    return Refused("CloseHandle", named[file]);
+}
+
+PlatformError SysReplaceFile(const char* from, const char* to) {
+    if (PlatformError error = Refused("MoveFileExA", to)) return error;
+    if (Fake.inUse.count(to) || Fake.folders.count(to) || !Fake.files.count(from)) return Fake.files.count(from) ? 5 : 2;
+    Fake.files[to] = Fake.files[from];
+    Fake.files.erase(from);
+    Fake.events.push_back("file " + std::string(to) + " " + std::to_string(Fake.files[to].size()));
+    return 0;
+}
+
+void SysDeleteFile(const char* path) { Fake.files.erase(path); }
+
+PlatformError SysTryOpenForWriting(const char* path) {
+    if (Fake.folders.count(path)) return 5;
+    if (!Fake.files.count(path)) return 2;
+    auto held = Fake.inUse.find(path);
+    if (held == Fake.inUse.end()) return 0;
+    if (held->second > 0 && --held->second == 0) Fake.inUse.erase(held);
+    return 32;  // ERROR_SHARING_VIOLATION
+}
+
+void SysSleep(unsigned milliseconds) { Fake.slept += milliseconds; }
+bool SysClaimMutex(const char*) { return !Fake.otherCopy; }
+
+bool SysGetDesktopUser(char (&sid)[TextCapacity]) {
+    std::snprintf(sid, sizeof sid, "%s", Fake.desktopUser.c_str());
+    return Fake.desktopShell && !Fake.desktopUser.empty();
+}
 
 // A double-byte character becomes one unit, lead byte high, so it can be read back.
 PlatformError SysAnsiToWide(const char* text, unsigned short* wide, unsigned capacity) {
@@ -164,7 +202,11 @@ void SysSetDlgItemText(PlatformHandle, int, const char* text) { Fake.dialogText 
 int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style) {
     Fake.boxes.push_back({owner == Dialog, caption, text, style});
     Fake.events.push_back(std::string("box ") + text);
-    return (style & 0xF) == 4 ? Fake.answer : 1;  // MB_YESNO
+    if (Fake.onBox) Fake.onBox();
+    if ((style & 0xF) == 0) return 1;  // IDOK
+    int answer = Fake.answers.empty() ? (style & 0xF) == 4 ? Fake.answer : 2 : Fake.answers.front();  // IDCANCEL
+    if (!Fake.answers.empty()) Fake.answers.pop_front();
+    return answer;
 }
 
 PlatformError SysRegOpenKey(RegistryRoot root, const char* path, PlatformHandle* key) { return Key("RegOpenKeyExA", root, path, key); }
@@ -195,12 +237,11 @@ void SysAllocatorFree(PlatformHandle, PlatformHandle) { Fake.liveLists--; }
 void SysAllocatorRelease(PlatformHandle) { Fake.liveObjects--; }
 
 PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* itemList) {
-    bool programFiles = folder == FolderProgramFiles;
-    if (PlatformError error = Refused("SHGetSpecialFolderLocation", programFiles ? "PROGRAM_FILES" : "PROGRAMS")) {
-        return error;
-    }
-    *itemList = NewHandle(programFiles ? Fake.programFiles : Fake.programs);
-    browsed[*itemList] = programFiles ? Fake.programFilesAnswer : Fake.programsAnswer;
+    bool programFiles = folder == FolderProgramFiles, startup = folder == FolderCommonStartup;
+    const char* name = programFiles ? "PROGRAM_FILES" : startup ? "STARTUP" : "PROGRAMS";
+    if (PlatformError error = Refused("SHGetSpecialFolderLocation", name)) return error;
+    *itemList = NewHandle(programFiles ? Fake.programFiles : startup ? Fake.startup : Fake.programs);
+    browsed[*itemList] = programFiles ? Fake.programFilesAnswer : startup ? ItemPathFound : Fake.programsAnswer;
     Fake.liveLists++;
     return 0;
 }
@@ -236,11 +277,10 @@ PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record) {
 
 void SysCoTaskMemFree(PlatformHandle) { Fake.liveLists--; }
 
-bool SysShellExecuteAsUser(const char* file, const char* parameters, int show) {
-    if (Fake.desktopShell) {
-        Fake.launches.push_back(std::string("as user ") + file + "|" + parameters + "|" + std::to_string(show));
-    }
-    return Fake.desktopShell;
+ShellLaunch SysShellExecuteAsUser(const char* file, const char* parameters, int show) {
+    if (!Fake.desktopShell || Fake.shellRefuses) return Fake.desktopShell ? ShellRefused : NoDesktopShell;
+    Fake.launches.push_back(std::string("as user ") + file + "|" + parameters + "|" + std::to_string(show));
+    return LaunchedAsUser;
 }
 
 void SysShellExecute(PlatformHandle owner, const char* verb, const char* file,

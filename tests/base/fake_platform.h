@@ -1,6 +1,10 @@
-// A fake of the door to Windows: a small machine with folders and keys, and
-// a user who presses what the test says. It records what a run leaves, not
-// which calls it made, and can make any call fail.
+// A fake of the door to Windows: a small machine with folders, files and
+// keys, and a user who presses what the test says. It records what a run
+// leaves, not which calls it made, and can make any call fail. Where Windows
+// is stricter than Wine, it answers as Windows does: CREATE_ALWAYS empties a
+// file at once, a running program's file refuses to be opened for writing or
+// replaced, a single very large write fails, and a write through
+// HKEY_CLASSES_ROOT lands in the user's own classes where the key is there.
 #pragma once
 #include <deque>
 #include <functional>
@@ -26,18 +30,26 @@ struct FakeWorld {
     // The machine and its user, before the run.
     std::string programFiles = "C:\\Program Files";  // "" when the shell cannot say
     std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+    std::string startup = programs + "\\StartUp";
     ItemPath programFilesAnswer = ItemPathFound, programsAnswer = ItemPathFound;
     bool japanese = false;  // the ANSI code page is 932, with double-byte characters
-    bool wow64 = false, desktopShell = true;
+    bool wow64 = false, desktopShell = true, shellRefuses = false, otherCopy = false;
+    std::string desktopUser = "S-1-5-21-1-2-3-1001";  // "": cannot be read
     WindowRect workArea = {0, 0, 1024, 768}, window = {82, 33, 388, 157};  // the dialog as laid out
     std::set<std::string> folders;
+    std::map<std::string, std::string> files;  // path -> bytes
+    std::map<std::string, int> inUse;  // path -> opens for writing it still refuses (-1: all)
+    std::set<std::string> userClasses;  // keys under HKCU\Software\Classes
     unsigned shortWriteBy = 0;                            // bytes every write leaves out
     std::deque<std::function<void()>> dialog;             // steps once the dialog is open
     std::deque<std::pair<ItemPath, std::string>> browse;  // each Browse's pick
-    int answer = 7;                                       // IDNO
+    int answer = 7;                                       // IDNO, to a box with Yes
+    std::deque<int> answers;                              // to each box with buttons first
+    std::function<void()> onBox;                          // the user acts while a box shows
     std::string reason;                                   // the system's text for every error, if set
     // What the run left.
-    std::vector<std::string> events;  // "folder P", "file P N", "link P", "value K"... in order
+    std::vector<std::string> events;  // "folder P", "file P N" (in place), "link P", "value K"... in order
+    unsigned slept = 0;  // milliseconds
     std::map<std::string, FakeValue> values;  // "HKLM\\path"
     std::map<std::string, std::string> links;  // shortcut -> target
     std::vector<FakeBox> boxes;

@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // fit, is taken and installs completely.
     const std::string folder = Fake.dialogText, group = Fake.programs + "\\" + LastComponent(folder);
     bool fits = !chosen.empty() && Spellable(chosen) && chosen.find('%') == std::string::npos &&
-                Length(chosen) + 20 <= MaxPathLength && Length(Fake.programs + "\\" + LastComponent(chosen)) + 20 <= MaxPathLength;
+                Length(chosen) + 20 <= MaxPathLength && Length(Fake.programs + "\\" + LastComponent(chosen)) + 20 <= MaxPathLength &&
+                Lower(Fake.programs + "\\" + LastComponent(chosen)) != Lower(Fake.startup);
     if (fits && (answers >> 4 & 3) == ItemPathFound && Fake.programsAnswer == ItemPathFound && Spellable(Fake.programs))
         Check(folder == chosen && Fake.boxes.back().text.compare(0, 29, "Tessellograph is installed!!!") == 0);
     for (const std::string& event : Fake.events) {

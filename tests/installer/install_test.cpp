@@ -6,6 +6,7 @@
 #include <string>
 
 #include "deploy/payload.h"
+#include "deploy/program_files.h"
 #include "installer/install_location_dialog.h"
 #include "installer/run_installer.h"
 #include "tests/base/fake_platform.h"
@@ -15,6 +16,24 @@ namespace {
 const std::string Folder = "C:\\Program Files\\Quorrelin";
 const std::string Group = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Quorrelin";
 const std::string Failed = "Tessellograph was not completely installed!!!\r\n";
+const std::string Files[] = {Folder + "\\Brick.tpf", Folder + "\\Tessellograph3D.exe", Folder + "\\Tessellograph.exe"};
+
+// An earlier install, each file holding "old".
+void InstalledBefore() {
+    for (const std::string& file : Files) Fake.files[file] = "old";
+}
+
+// Each file is whole: the new payload or the old bytes, never cut short,
+// and no temporary file stays behind.
+void ExpectEveryFileWhole(const std::string& old = "") {
+    const PayloadId payloads[] = {SampleDocument, EngineProgram, MainProgram};
+    for (int i = 0; i < 3; i++) {
+        Payload payload = GetPayload(payloads[i]);
+        std::string bytes(reinterpret_cast<const char*>(payload.bytes), payload.length);
+        EXPECT_EQ(Fake.files[Files[i]], Files[i] == old || old == "all" ? "old" : bytes) << Files[i];
+    }
+    EXPECT_EQ(Fake.files.size(), 3u);
+}
 
 ExitCode Install(int answer = 7) {
     Press(ControlOk);
@@ -37,6 +56,7 @@ protected:
 };
 
 TEST_F(InstallRun, StagesInTheirOrderWithEveryValueCountingItsNul) {
+    Fake.userClasses = {".tpf", "tpffile"};  // a user's leftover keys take no value meant for every user
     for (unsigned id : {ControlCancel, ControlOk}) Press(id, 1);  // notifications, not commands
     SendSysCommand(0xF020);                                        // minimise, not close
     Fake.workArea = {-1280, 40, 0, 1064};                          // left of the primary monitor
@@ -44,7 +64,7 @@ TEST_F(InstallRun, StagesInTheirOrderWithEveryValueCountingItsNul) {
     // The settings reset comes before the dialog; the main shortcut is saved
     // before its target exists; the association notice follows the last value.
     const std::string order[] = {
-        "deleted HKCU\\Software\\Quorrelin\\Tessellograph Sweep",
+        "deleted HKU\\S-1-5-21-1-2-3-1001\\Software\\Quorrelin\\Tessellograph Sweep",
         "dialog TPFI000",
         "folder " + Folder,
         "file " + Folder + "\\Brick.tpf " + std::to_string(GetPayload(SampleDocument).length),
@@ -56,7 +76,7 @@ TEST_F(InstallRun, StagesInTheirOrderWithEveryValueCountingItsNul) {
         "file " + Folder + "\\Tessellograph.exe " + std::to_string(GetPayload(MainProgram).length),
         "value HKLM\\SOFTWARE\\Classes\\Quorrelin.Tessellograph\\CurVer",
         "value HKLM\\SOFTWARE\\Classes\\Quorrelin.Tessellograph.bmp",
-        "value HKCR\\.tpf",
+        "value HKLM\\SOFTWARE\\Classes\\.tpf",
         "notify",
         "box Tessellograph is installed!!!",
     };
@@ -64,9 +84,10 @@ TEST_F(InstallRun, StagesInTheirOrderWithEveryValueCountingItsNul) {
         ASSERT_NE(EventIndex(order[i]), std::string::npos) << order[i];
         EXPECT_LT(EventIndex(order[i - 1]), EventIndex(order[i])) << order[i];
     }
-    EXPECT_EQ(Fake.events[EventIndex("notify") - 1], "value HKCR\\tpffile");
+    EXPECT_EQ(Fake.events[EventIndex("notify") - 1], "value HKLM\\SOFTWARE\\Classes\\tpffile");
     EXPECT_EQ(Fake.events.size(), 3 + 2 + 3 + 2 + 43 + 1 + 1u);  // each thing once
     EXPECT_EQ(Fake.values.size(), 43u);
+    for (auto& value : Fake.values) EXPECT_EQ(value.first.compare(0, 5, "HKLM\\"), 0) << value.first;
     // Wine stores a NUL of its own, so only here does the count show.
     for (auto& value : Fake.values) EXPECT_EQ(value.second.byteCount, value.second.text.size() + 1);
     EXPECT_EQ(Fake.boxes[0].style, 0x44u);
@@ -76,14 +97,63 @@ TEST_F(InstallRun, StagesInTheirOrderWithEveryValueCountingItsNul) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(InstallRun, YesStartsTheEditorThroughTheDesktopOrElseDirectly) {
+// The desktop's user, not the administrator the installer may run as, has
+// the settings reset and gets the editor; the elevated plain verb is only
+// for where there is no desktop shell.
+TEST_F(InstallRun, TheDesktopUserHasTheSettingsResetAndTheEditorStarted) {
+    Fake.desktopUser = "S-1-5-21-7-8-9-1002";
     ASSERT_EQ(Install(6), ExitInstalled);
+    EXPECT_EQ(Fake.events[1], "deleted HKU\\S-1-5-21-7-8-9-1002\\Software\\Quorrelin\\Tessellograph Sweep");
     EXPECT_EQ(Fake.launches, std::vector<std::string>{"as user " + Folder + "\\Tessellograph.exe||10"});
+    ResetFake();
+    Fake.shellRefuses = true;
+    ASSERT_EQ(Install(6), ExitInstalled);
+    EXPECT_TRUE(Fake.launches.empty());
+    EXPECT_EQ(Fake.boxes.back().text, "Windows did not start Tessellograph.\r\nStart it from the Start menu.");
     ResetFake();
     Fake.desktopShell = false;
     ASSERT_EQ(Install(6), ExitInstalled);
+    EXPECT_EQ(Fake.events[1], "deleted HKCU\\Software\\Quorrelin\\Tessellograph Sweep");
     EXPECT_EQ(Fake.launches, std::vector<std::string>{
         "ShellExecuteA (null)|(null)|" + Folder + "\\Tessellograph.exe||(null)|10"});
+}
+
+// A running editor, or a program holding a file a moment: nothing is written
+// until every file can be replaced, and the user decides.
+TEST_F(InstallRun, FilesInUseAreWaitedForAndNothingIsWrittenOnCancel) {
+    InstalledBefore();
+    Fake.inUse[Files[0]] = 3;  // a scanner, briefly: no box
+    EXPECT_EQ(Install(), ExitInstalled);
+    EXPECT_EQ(Fake.boxes.size(), 1u);
+    ExpectEveryFileWhole();
+    for (int retry : {0, 1}) {
+        ResetFake();
+        InstalledBefore();
+        Fake.inUse[Files[2]] = -1;  // the editor runs
+        Fake.answers = {retry ? 4 : 2};
+        Fake.onBox = [=] { if (retry) Fake.inUse.clear(); };  // and the user closes it
+        EXPECT_EQ(Install(), retry ? ExitInstalled : ExitNothingInstalled);
+        EXPECT_EQ(Fake.boxes[0].style, 0x35u);
+        EXPECT_NE(Fake.boxes[0].text.find("is using its files in " + Folder + "."), std::string::npos);
+        EXPECT_GE(Fake.slept, 1800u);
+        EXPECT_LE(Fake.slept, 2200u);
+        EXPECT_EQ(Fake.boxes[1].text.substr(0, 29), retry ? "Tessellograph is installed!!!" : "Tessellograph was not install");
+        ExpectEveryFileWhole(retry ? "" : "all");
+        EXPECT_EQ(Fake.values.size(), retry ? 43u : 0u);
+    }
+    ResetFake();
+    Fake.otherCopy = true;  // another copy of the installer runs
+    EXPECT_EQ(Install(), ExitNothingInstalled);
+    EXPECT_EQ(Fake.events, std::vector<std::string>{"box TessellographInstall is already running.\r\nFinish that install first."});
+}
+
+// A large file goes out in pieces that a network drive takes.
+TEST_F(InstallRun, LargeFilesAreWrittenInPieces) {
+    std::string bytes(65 << 20, 'x');
+    bytes.back() = 'y';
+    EXPECT_TRUE(WriteFileFromImage("D:\\Large.exe", Payload{reinterpret_cast<const unsigned char*>(bytes.data()),
+                                                             static_cast<unsigned>(bytes.size())}));
+    EXPECT_TRUE(Fake.files["D:\\Large.exe"] == bytes);
 }
 
 // Each failure: every later stage still runs, the box names the first
@@ -97,8 +167,11 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
         int after = 0;  // calls let through first: the dialog looks up the Programs folder too
     } faults[] = {
         {"CreateDirectoryA", "Quorrelin", 3, Folder},
-        {"CreateFileA", "Tessellograph.exe", 32, Folder + "\\Tessellograph.exe"},
-        {"WriteFile", "Brick", 112, Folder + "\\Brick.tpf"},
+        {"CreateFileA", "Tessellograph.tmp", 32, Folder + "\\Tessellograph.exe"},
+        {"WriteFile", "Tessellograph3D", 112, Folder + "\\Tessellograph3D.exe"},
+        {"FlushFileBuffers", "Brick", 1784, Folder + "\\Brick.tpf"},
+        {"CloseHandle", "Tessellograph.tmp", 59, Folder + "\\Tessellograph.exe"},
+        {"MoveFileExA", "Tessellograph.exe", 112, Folder + "\\Tessellograph.exe"},
         {"SHGetSpecialFolderLocation", "PROGRAMS", 0x80004005u, "the all-users Programs folder", 1},
         {"CreateDirectoryA", "Programs", 5, Group},
         {"MultiByteToWideChar", "", 1113, Group + "\\Tessellograph3D.lnk"},
@@ -110,18 +183,20 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
         {"RegOpenKeyExA", "HKLM", 2, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Quorrelin.Tessellograph3D"},
         {"RegSetValueExA", "bmp\\shell", 1021,
          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Quorrelin.Tessellograph.bmp\\shell\\open\\command"},
-        {"RegCreateKeyExA", "HKCR\\.tpf", 5, "HKEY_CLASSES_ROOT\\.tpf"},
+        {"RegCreateKeyExA", "Classes\\.tpf", 5, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.tpf"},
     };
     for (auto& fault : faults) {
         ResetFake();
+        InstalledBefore();  // a failed file keeps its old bytes
         Fail(fault.function, fault.error, fault.subject, fault.after);
         EXPECT_EQ(Install(6), ExitInstallFailed) << fault.function;
         ASSERT_EQ(Fake.boxes.size(), 1u);
         EXPECT_EQ(Fake.boxes[0].text, Failed + fault.named + ": reason " + std::to_string(fault.error) + ".");
         EXPECT_EQ(Fake.boxes[0].style, 0x30u);
         EXPECT_TRUE(Fake.launches.empty()) << fault.function;
-        EXPECT_EQ(Fake.values.count("HKCR\\tpffile"), 1u) << fault.function;
+        EXPECT_EQ(Fake.values.count("HKLM\\SOFTWARE\\Classes\\tpffile"), 1u) << fault.function;
         EXPECT_NE(EventIndex("notify"), std::string::npos);
+        ExpectEveryFileWhole(fault.named);
         ExpectNothingLeftOpen();
     }
     ResetFake();
@@ -131,9 +206,11 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
     EXPECT_EQ(Fake.links, (std::map<std::string, std::string>{
                               {Group + "\\Tessellograph.lnk", "C:\\v3D.x\\Quorrelin\\Tessellograph.exe"}}));
     ResetFake();
+    InstalledBefore();
     Fake.shortWriteBy = 1;  // Brick.tpf is empty: the engine is the first short file
     EXPECT_EQ(Install(), ExitInstallFailed);
     EXPECT_EQ(Fake.boxes[0].text, Failed + Folder + "\\Tessellograph3D.exe: reason 29.");
+    EXPECT_EQ(Fake.files[Files[1]], "old");
     ResetFake();  // a reason that does not fit whole is left out, not cut
     Fake.reason = std::string(1000, 'r');
     Fail("CreateDirectoryA", 5, "Quorrelin");
@@ -156,16 +233,16 @@ TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {
     Fake.workArea = {100, 50, 740, 530};  // smaller than the dialog: its caption stays in reach
     Fake.window = {0, 0, 900, 700};
     Press(ControlOk);
-    Fake.browse = {{ItemPathTooLong, "C:\\" + std::string(1100, 'y')}, {ItemPathFound, "C:\\"}};
-    Press(ControlBrowse);
-    Press(ControlBrowse);
+    Fake.browse = {{ItemPathTooLong, "C:\\" + std::string(1100, 'y')}, {ItemPathFound, "D:\\sTARTuP"}, {ItemPathFound, "C:\\"}};
+    for (int i = 0; i < 3; i++) Press(ControlBrowse);
     EXPECT_EQ(Install(), ExitInstalled);
     EXPECT_EQ(Fake.placed, std::make_pair(100, 50));
     EXPECT_EQ(Fake.boxes[0].text, "Choose a folder to install Tessellograph in with Browse.");
     EXPECT_NE(Fake.boxes[1].text.find("too long"), std::string::npos);
+    EXPECT_NE(Fake.boxes[2].text.find("named Startup"), std::string::npos);  // its shortcuts would start at sign-in
     EXPECT_TRUE(Fake.boxes[1].owned);
-    for (int i : {0, 1}) EXPECT_EQ(Fake.boxes[i].style, 0x30u);  // refusals warn
-    EXPECT_EQ(Fake.browsersOwned, std::vector<bool>(2, true));
+    for (int i : {0, 1, 2}) EXPECT_EQ(Fake.boxes[i].style, 0x30u);  // refusals warn
+    EXPECT_EQ(Fake.browsersOwned, std::vector<bool>(3, true));
     ExpectNothingLeftOpen();
 }
 
