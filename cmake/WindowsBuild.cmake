@@ -65,7 +65,7 @@ add_dependencies(PayloadBlockObject StandInEditor StandInEngine StandInSample)
 # needed (there is no runtime to probe with), and arguments are pushed. A
 # frame of a page or more stops the build.
 set(INSTALLER_CODE_OPTIONS
-    -Oz -flto -mpreferred-stack-boundary=2 -mno-stack-arg-probe -mno-accumulate-outgoing-args
+    -Oz -flto -fomit-frame-pointer -mpreferred-stack-boundary=2 -mno-stack-arg-probe -mno-accumulate-outgoing-args
     -Werror=frame-larger-than=4096)
 set(INSTALLER_COMPILE_OPTIONS
     ${INSTALLER_CODE_OPTIONS} -std=c++17 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
