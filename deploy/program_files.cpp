@@ -33,8 +33,8 @@ static PlatformError WritePieces(PlatformHandle file, Payload payload) {
         unsigned written = 0;
         PlatformError error = SysWriteFile(file, payload.bytes + done, piece, &written);
         if (error != 0) return error;
-        if (written != piece) return ErrorWriteFault;
-        done += piece;
+        if (written == 0) return ErrorWriteFault;  // nothing taken, and no reason given
+        done += written;  // a short write: the rest again, for the system's reason
     }
     return 0;
 }

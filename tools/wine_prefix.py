@@ -161,8 +161,8 @@ class Prefix:
         return "Z:" + os.path.abspath(path).replace("/", "\\")
 
     def host(self, path):
-        """The Linux path of a path on drive C:."""
-        return os.path.join(self.path, "drive_c", *path[3:].split("\\"))
+        """The Linux path of a path on a drive of the prefix."""
+        return os.path.join(self.path, "dosdevices", path[:2].lower(), *path[3:].split("\\"))
 
     def run(self, *command, timeout=900, loader="wine"):
         """Runs a Windows program and waits until every program of the prefix

@@ -21,7 +21,7 @@ namespace {
 const char DialogCaption[] = "Install Tessellograph at";
 const int EditId = 3072, BrowseId = 3073;
 PROCESS_INFORMATION installer;
-HWND dialog;
+HWND dialog, shownBox;
 // How long any one wait for the installer may take. Every wait ends at its
 // event; the limit only has to outlast Wine under software emulation.
 const DWORD Patience = 120000;
@@ -90,7 +90,7 @@ std::string ModulePath(const char* module) {
 void Start(const std::string& exe) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    dialog = nullptr;
+    dialog = shownBox = nullptr;
     if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &installer) ||
         !(dialog = WaitForWindow(DialogCaption, nullptr))) {
         return Print("dialog", "none");
@@ -168,11 +168,22 @@ void Editors() {
     Print("editor", editors.empty() ? "none" : seen);
 }
 
-// The outcome box: what it says, the answer, the exit, and on Yes the editor.
-void Answer(const std::string& answer) {
+// A box of the installer's, once: what it says.
+HWND AwaitBox() {
     HWND box = WaitForWindow("TessellographInstall", nullptr, 2 * Patience);
-    if (!box) return Print("box", "none");
-    Print("box", DescribeBox(box));
+    if (box != shownBox) Print("box", box ? DescribeBox(box) : "none");
+    return shownBox = box;
+}
+
+// A box: what it says and the answer; after the outcome box, the exit, and
+// on Yes the editor. Retry and Cancel answer the box about files in use.
+void Answer(const std::string& answer) {
+    HWND box = AwaitBox();
+    if (!box) return;
+    if (answer == "retry" || answer == "cancel") {
+        Click(box, answer == "retry" ? IDRETRY : IDCANCEL);
+        return WaitGone(box);
+    }
     Click(box, answer == "yes" ? IDYES : answer == "no" ? IDNO : IDOK);
     DWORD code = STILL_ACTIVE;
     WaitForSingleObject(installer.hProcess, Patience);
@@ -224,6 +235,14 @@ void Step(const std::string& step, const std::string& installerExe) {
     }
     if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, part[0], part[1], part[2]);
     if (verb == "open") Open(argument);
+    if (verb == "run") {  // a program that stays running, as the user's editor does
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started = {};
+        CreateProcessA(argument.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started);
+        WaitForInputIdle(started.hProcess, Patience);
+    }
+    if (verb == "close-editors") Editors();
     if (verb == "code-page") Print("code page", std::to_string(GetACP()));
     if (verb == "start") Start(argument.empty() ? installerExe : argument);
     if (!dialog) return;
@@ -231,6 +250,7 @@ void Step(const std::string& step, const std::string& installerExe) {
     if (verb == "ok" || verb == "cancel") Click(dialog, verb == "ok" ? IDOK : IDCANCEL);
     if (verb == "close") PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     if (verb == "answer") Answer(argument);
+    if (verb == "await-box") AwaitBox();
     if (verb == "module") Print(argument.c_str(), ModulePath(argument.c_str()));
 }
 

@@ -11,6 +11,7 @@ kept beside the build or in $TESSELLOGRAPH_WINE_PREFIXES.
 """
 import difflib
 import os
+import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -19,6 +20,7 @@ from wine_prefix import PROGRAMS, SETTINGS, Prefix, value_table  # noqa: E402
 
 SUCCESS = r"box: Tessellograph is installed!!!\r\nWould you like to run Tessellograph now? | icon"
 NOT_INSTALLED = "box: Tessellograph was not installed!!! | icon"
+IN_USE = r"box: Tessellograph or another program is using its files in {}.\r\nClose it and choose Retry, or Cancel to install nothing. | icon"
 # The longest folder whose files stay within 259 characters, and one longer.
 LONGEST = r"C:\Long" + "\\" + "a" * 60 + "\\" + "b" * 60 + "\\" + "x" * 109
 TOO_LONG = LONGEST[:-109] + "y" * 110
@@ -82,14 +84,33 @@ def scenarios(pf):
                                                     PAYLOAD, default + r"\Tessellograph.exe": PAYLOAD}),
         "file_as_install_folder": fault(["start"], default, "File exists.", made={default: b"in the way"},
                                         left={default: b"in the way"}),
-        "in_the_way": fault(  # a folder named Brick.tpf, the main program held open, a file named like the group,
-            # and a volatile key, which takes no stored subkey and is itself not saved
-            [rf"hold={default}\Tessellograph.exe", r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D",
-             "start"], default + r"\Brick.tpf", "Access denied.",
-            made={default + r"\Brick.tpf": None, default + r"\Tessellograph.exe": b"held", group[0]: b"in the way"},
-            left={default + r"\Tessellograph3D.exe": PAYLOAD, default + r"\Tessellograph.exe": b"held",
-                  group[0]: b"in the way"}, links=None,
+        "in_the_way": fault(  # a folder named Brick.tpf, a file named like the group, and a volatile
+            # key, which takes no stored subkey and is itself not saved
+            [r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start"], default + r"\Brick.tpf",
+            "Access denied.", made={default + r"\Brick.tpf": None, group[0]: b"in the way"},
+            left={default + r"\Tessellograph3D.exe": PAYLOAD, default + r"\Tessellograph.exe": PAYLOAD,
+                  default + r"\Brick.tmp": None, group[0]: b"in the way"}, links=None,
             unsaved=("Quorrelin.Tessellograph3D", r"Quorrelin.Tessellograph3D\CurVer")),
+        # The installed editor runs during a reinstall: nothing is written until it is closed.
+        **{f"editor_running_{answer}": dict(
+            steps=["start", "ok", "answer=no"],
+            spoil={default + r"\Brick.tpf": b"old sample", default + r"\Tessellograph3D.exe": b"old engine"},
+            then=[rf"run={default}\Tessellograph.exe", "start", "ok", *steps],
+            expect=[*opened, SUCCESS, "exit: 0", *opened, IN_USE.format(default), *seen],
+            **({"installed": default} if answer == "retry" else {"left": {
+                default + r"\Brick.tpf": b"old sample", default + r"\Tessellograph3D.exe": b"old engine",
+                default + r"\Tessellograph.exe": PAYLOAD}}))
+           for answer, steps, seen in (
+               ("retry", ["await-box", "close-editors", "answer=retry", "answer=no"], [editors[1], SUCCESS, "exit: 0"]),
+               ("cancel", ["answer=cancel", "answer=ok", "close-editors"], [NOT_INSTALLED, "exit: 1", editors[1]]))},
+        # D: fills while the main program is written: the old one stays whole.
+        "full_drive": fault(
+            ["start", r"browse=D:\Quorrelin"], r"D:\Quorrelin\Tessellograph.exe", "Disk full.",
+            [r"edit: D:\Quorrelin"], drive=16, values=r"D:\Quorrelin", links=(PROGRAMS + r"\Quorrelin", r"D:\Quorrelin"),
+            made={r"D:\Quorrelin\Brick.tpf": b"old", r"D:\Quorrelin\Tessellograph3D.exe": b"old",
+                  r"D:\Quorrelin\Tessellograph.exe": b"old editor"},
+            left={r"D:\Quorrelin\Brick.tpf": PAYLOAD, r"D:\Quorrelin\Tessellograph3D.exe": PAYLOAD,
+                  r"D:\Quorrelin\Tessellograph.exe": b"old editor", r"D:\Quorrelin\Tessellograph.tmp": None}),
         "drive_root": dict(  # files named C:\\Brick.tpf and so on; then Wine's shortcuts keep no ID list
             steps=["start", "browse=C:\\", "ok", "answer=no"] + opening("C:", PROGRAMS)[0],
             expect=[*opened, "edit: C:\\", SUCCESS, "exit: 0", *opening("C:", PROGRAMS)[1]], installed="C:\\",
@@ -98,21 +119,27 @@ def scenarios(pf):
             locale=("ja_JP.UTF-8", "cp932"), made={soft: None}, installed=soft,
             steps=["code-page", "start", rf"browse={pf}\%u30BD%u30D5%u30C8", "ok", "answer=no"] + soft_opens,
             expect=["code page: 932", *opened, f"edit: {soft}", SUCCESS, "exit: 0", *soft_editors]),
-        "planted_dll": dict(  # a uxtheme.dll of ours beside a copy, which Wine is told to prefer
+        # A uxtheme.dll of ours beside a copy, which Wine is told to prefer; as Vista, the installer
+        # cannot keep its own folder out of the search and loads the system's first.
+        **{name: dict(
             made={r"C:\Downloads\TessellographInstall.exe": "TessellographInstall.exe",
                   r"C:\Downloads\uxtheme.dll": "tests/wine/TessellographPlanted.dll"},
             steps=[r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin",
+                   rf"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe|Version|{version}",
                    r"start=C:\Downloads\TessellographInstall.exe", "module=uxtheme.dll", "ok", "answer=no"],
-            expect=[*opened, r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default),
+            expect=[*opened, r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default)
+           for name, version in (("planted_dll", "win10"), ("planted_dll_vista", "vista"))},
         "refused_folders": dict(
             made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, LONG_GROUP, r"C:\a%TEMP%b",
-                                              "C:\\\u6570\u636e", "C:\\\u0100rea")},
-            steps=["start", r"browse=C:\Kept", "browse-item=17", f"browse={TOO_LONG}", f"browse={LONG_GROUP}",
+                                              "C:\\\u6570\u636e", "C:\\\u0100rea", r"C:\startup")},
+            steps=["start", r"browse=C:\Kept", "browse-item=17", r"browse=C:\startup", f"browse={TOO_LONG}", f"browse={LONG_GROUP}",
                    r"browse=C:\a%TEMP%b", r"browse=C:\%u6570%u636E", r"browse=C:\%u0100rea", f"browse={LONGEST}", "ok",
                    "answer=no"],
             expect=[*opened, r"edit: C:\Kept",
                     refused("The folder you chose is not a folder on a disk.").format("a folder on a drive"),
                     r"edit: C:\Kept",
+                    refused("The folder you chose is named Startup: Windows would start Tessellograph at every sign-in.")
+                    .format("a folder with another name"), r"edit: C:\Kept",
                     *[refused("The path of the folder you chose is too long.").format("a folder with a shorter path"),
                       r"edit: C:\Kept"] * 2,
                     refused('The path of the folder you chose has a "%", which Windows reads as part of a variable.')
@@ -180,12 +207,24 @@ class Run:
                 open(host, "wb").write(open(os.path.join(self.build, content), "rb").read()
                                        if isinstance(content, str) else content)
 
+    def drive_d(self, kib):
+        """D: is a tmpfs of that size, mounted in this process's own mount namespace."""
+        self.mount = os.path.join(self.prefix.work, "d")
+        os.mkdir(self.mount)
+        subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={kib}k", "tmpfs", self.mount], check=True)
+        link = os.path.join(self.prefix.path, "dosdevices", "d:")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(self.mount, link)
+
     def play(self, name):
         scenario = scenarios(self.prefix.program_files)[name]
         self.prefix.copy()
         if "locale" in scenario:
             self.prefix.use_locale(*scenario["locale"])
         try:
+            if "drive" in scenario:
+                self.drive_d(scenario["drive"])
             self.make(scenario.get("made", {}))
             if "read_only" in scenario:
                 self.prefix.unwritable(scenario["read_only"])
@@ -213,6 +252,8 @@ class Run:
                 left = sorted(user[SETTINGS[5:].lower()][1]) if SETTINGS[5:].lower() in user else None
                 self.check(left == scenario["settings"], f"of the editor's settings {scenario['settings']} are left ({left})")
         finally:
+            if hasattr(self, "mount"):
+                subprocess.run(["umount", self.mount])
             self.prefix.remove(keep=os.environ.get("TESSELLOGRAPH_KEEP_PREFIX") == "1")
         print(f"{self.prefix.arch}.{name}: {self.failures} failed")
         return 1 if self.failures else 0
@@ -225,5 +266,8 @@ if __name__ == "__main__":
         sys.exit(__doc__)
     if sys.argv[2] != "prepare" and not os.path.isfile(os.path.join(sys.argv[3], "TessellographInstall.exe")):
         sys.exit(f"scenario.py: no TessellographInstall.exe in {sys.argv[3]}")
+    if "drive" in scenarios("").get(sys.argv[2], {}) and os.environ.get("TESSELLOGRAPH_OWN_MOUNTS") != "1":
+        os.environ["TESSELLOGRAPH_OWN_MOUNTS"] = "1"  # a drive of its own, mounted where only this run sees it
+        os.execvp("unshare", ["unshare", "-m", "--propagation", "private", sys.executable, *sys.argv])
     run = Run(sys.argv[1], os.path.abspath(sys.argv[3]))
     sys.exit(0 if sys.argv[2] == "prepare" and run.prefix.prepare() else run.play(sys.argv[2]))
