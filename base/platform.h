@@ -103,6 +103,8 @@ void SysGetWindowRect(PlatformHandle window, WindowRect* rect);
 void SysMoveWindow(PlatformHandle window, int x, int y, int width, int height);
 void SysSetIcon(PlatformHandle window, PlatformHandle icon);
 void SysSetDlgItemText(PlatformHandle dialog, int id, const char* text);
+// Puts the caret at the end of a dialog's edit box, scrolled into view.
+void SysShowTextEnd(PlatformHandle dialog, int id);
 int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style);
 
 // Registry

@@ -162,6 +162,13 @@ void SysSetDlgItemText(PlatformHandle dialog, int id, const char* text) {
     SetDlgItemTextA(static_cast<HWND>(dialog), id, text);
 }
 
+void SysShowTextEnd(PlatformHandle dialog, int id) {
+    // The box stops the selection at its text's end. EM_SCROLLCARET too, as
+    // not every Windows scrolls on EM_SETSEL alone.
+    SendDlgItemMessageA(static_cast<HWND>(dialog), id, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
+    SendDlgItemMessageA(static_cast<HWND>(dialog), id, EM_SCROLLCARET, 0, 0);
+}
+
 int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style) {
     return MessageBoxA(static_cast<HWND>(owner), text, caption, style);
 }

@@ -18,6 +18,12 @@ static void CentreInWorkArea(const WindowRect& window, const WindowRect& work, i
     *y = work.top + (workHeight > height ? (workHeight - height) / 2 : 0);
 }
 
+// The folder, with its end in view: the folder's own name, however long.
+static void ShowFolder(PlatformHandle dialog) {
+    SysSetDlgItemText(dialog, ControlInstallPath, InstallPath);
+    SysShowTextEnd(dialog, ControlInstallPath);
+}
+
 static void InitDialog(PlatformHandle dialog) {
     FolderBrowser.owner = dialog;
     SysSetIcon(dialog, InstallerIcon);
@@ -26,7 +32,7 @@ static void InitDialog(PlatformHandle dialog) {
     int x, y;
     CentreInWorkArea(rect, WorkArea, &x, &y);
     SysMoveWindow(dialog, x, y, rect.right - rect.left, rect.bottom - rect.top);
-    SysSetDlgItemText(dialog, ControlInstallPath, InstallPath);
+    ShowFolder(dialog);
 }
 
 static void Refuse(PlatformHandle dialog, FolderProblem problem) {
@@ -51,7 +57,7 @@ static void Browse(PlatformHandle dialog) {
         return;
     }
     SetText(InstallPath, chosen);
-    SysSetDlgItemText(dialog, ControlInstallPath, InstallPath);
+    ShowFolder(dialog);
 }
 
 static void Confirm(PlatformHandle dialog) {

@@ -198,6 +198,7 @@ void SysGetWindowRect(PlatformHandle, WindowRect* rect) { *rect = Fake.window; }
 void SysMoveWindow(PlatformHandle, int x, int y, int, int) { Fake.placed = {x, y}; }
 void SysSetIcon(PlatformHandle, PlatformHandle icon) { Fake.dialogIcon = named[icon]; }
 void SysSetDlgItemText(PlatformHandle, int, const char* text) { Fake.dialogText = text; }
+void SysShowTextEnd(PlatformHandle, int) {}
 
 int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style) {
     Fake.boxes.push_back({owner == Dialog, caption, text, style});

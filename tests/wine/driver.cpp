@@ -104,6 +104,24 @@ void Start(const std::string& exe) {
     Print("placed", centred ? "centred" : "elsewhere");
 }
 
+// How the dialog shows at the DPI of the last "dpi" step: its client area
+// against the run's first (at 96 DPI), within a tenth as fonts grow by whole
+// pixels (the controls are laid out in the same units), and whether the
+// folder's last character is in view.
+int Dpi;
+void Measure() {
+    static RECT first, client, box;
+    GetClientRect(dialog, &client);
+    first = first.right ? first : client;
+    auto scaled = [](long now, long was) { return labs(now * 96 - was * Dpi) * 10 <= was * Dpi; };
+    std::string seen = scaled(client.right, first.right) && scaled(client.bottom, first.bottom) ? "as at "
+        + std::to_string(Dpi) + " dpi" : std::to_string(client.right) + "x" + std::to_string(client.bottom);
+    HWND edit = GetDlgItem(dialog, EditId);
+    short last = LOWORD(SendMessageA(edit, EM_POSFROMCHAR, Text(edit).size() - 1, 0));
+    GetClientRect(edit, &box);
+    Print("shown", seen + (last >= 0 && last < box.right ? ", end in view" : ", end at " + std::to_string(last)));
+}
+
 // Sends a folder-browser message whose argument must live in the installer.
 void SendRemote(HWND browser, UINT message, WPARAM wParam, const void* bytes, size_t size) {
     void* remote = VirtualAllocEx(installer.hProcess, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
@@ -244,6 +262,8 @@ void Step(const std::string& step, const std::string& installerExe) {
     }
     if (verb == "close-editors") Editors();
     if (verb == "code-page") Print("code page", std::to_string(GetACP()));
+    if (verb == "dpi" && (Dpi = atoi(argument.c_str())))  // for the programs started from now on
+        RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &Dpi, sizeof Dpi);
     if (verb == "start") Start(argument.empty() ? installerExe : argument);
     if (!dialog) return;
     if (verb.compare(0, 6, "browse") == 0) Browse(verb, argument);
@@ -252,6 +272,7 @@ void Step(const std::string& step, const std::string& installerExe) {
     if (verb == "answer") Answer(argument);
     if (verb == "await-box") AwaitBox();
     if (verb == "module") Print(argument.c_str(), ModulePath(argument.c_str()));
+    if (verb == "measure") Measure();
 }
 
 }  // namespace

@@ -129,6 +129,11 @@ def scenarios(pf):
                    r"start=C:\Downloads\TessellographInstall.exe", "module=uxtheme.dll", "ok", "answer=no"],
             expect=[*opened, r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default)
            for name, version in (("planted_dll", "win10"), ("planted_dll_vista", "vista"))},
+        "high_dpi": dict(  # Wine's system DPI at 96 (the first), 144 and 192, with a folder longer than its box
+            made={LONGEST: None}, steps=[step for dpi in (96, 144, 192) for step in (
+                f"dpi={dpi}", "start", f"browse={LONGEST}", "measure", "cancel", "answer=ok")],
+            expect=[line for dpi in (96, 144, 192) for line in (
+                *opened, f"edit: {LONGEST}", f"shown: as at {dpi} dpi, end in view", NOT_INSTALLED, "exit: 1")]),
         "refused_folders": dict(
             made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, LONG_GROUP, r"C:\a%TEMP%b",
                                               "C:\\\u6570\u636e", "C:\\\u0100rea", r"C:\startup")},
