@@ -71,6 +71,7 @@ signing() {
     "$source_dir/tools/throwaway-signer" signer >/dev/null
     local module=/usr/lib/softhsm/libsofthsm2.so uri='pkcs11:token=Throwaway;object=codesign;type='
     local token=(-DTESSELLOGRAPH_SIGNING_PKCS11_MODULE=$module "-DTESSELLOGRAPH_SIGNING_PKCS11_KEY=${uri}private")
+    local certificate=-DTESSELLOGRAPH_SIGNING_CERTIFICATE=$work/signer/signer.pem
     local trusted=(--ca signer/ca.pem --tsa-ca signer/tsa-root.pem)
     check "the key was made in the token and never leaves it" bash -c 'pkcs11-tool --module "$1" --login \
         --pin env:TESSELLOGRAPH_SIGNING_PASSWORD -O --type privkey 2>&1 | grep -q "sensitive.*never extractable, local"' _ "$module"
@@ -78,7 +79,7 @@ signing() {
     build unsigned TessellographInstall; build unsigned-in-a-longer-named-folder TessellographInstall
     check "two unsigned builds in different folders are identical" same unsigned unsigned-in-a-longer-named-folder
     build signed all "${token[@]}" "-DTESSELLOGRAPH_SIGNING_PKCS11_CERTIFICATE=${uri}cert"
-    build signed-again all "${token[@]}" -DTESSELLOGRAPH_SIGNING_CERTIFICATE="$work/signer/signer.pem"
+    build signed-again all "${token[@]}" "$certificate"
     sha256sum ./*/TessellographInstall.exe
     check "signed through the token, twice, its certificate from the token or a file: identical" same signed signed-again
     osslsigncode remove-signature -in signed/TessellographInstall.exe -out stripped.exe >/dev/null
@@ -87,7 +88,8 @@ signing() {
 
     # Stamped by osslsigncode's own authority, at a time within its certificate's days.
     "$source_dir/tools/sign-installer" unsigned/TessellographInstall.exe stamped.exe -pkcs11module $module \
-        -key "${uri}private" -certs signer/signer.pem -TSA-certs signer/tsa.pem -TSA-key signer/tsa.key -TSA-time "$(date +%s)"
+        -key "${uri}private" -certs signer/signer.pem \
+        -TSA-certs signer/tsa.pem -TSA-key signer/tsa.key -TSA-time "$(date +%s)"
     check "the timestamped installer passes the release check" release good.report stamped.exe "${trusted[@]}"
     cat good.report
     local payload; payload=$((0x$(i686-w64-mingw32-objdump -h stamped.exe | awk '$2 == ".payload" {print $6}') + 100))
@@ -96,22 +98,24 @@ signing() {
         dd of=changed.exe bs=1 seek="$payload" conv=notrunc status=none
     check "the release check refuses an unsigned installer" \
         refuses unsigned.report signed,timestamped, unsigned/TessellographInstall.exe "${trusted[@]}"
-    check "... a signature from another CA" refuses other-ca.report signed, stamped.exe --ca signer/tsa-root.pem --tsa-ca signer/tsa-root.pem
+    check "... a signature from another CA" \
+        refuses other-ca.report signed, stamped.exe --ca signer/tsa-root.pem --tsa-ca signer/tsa-root.pem
     check "... a missing timestamp" refuses no-timestamp.report timestamped, signed/TessellographInstall.exe "${trusted[@]}"
     check "... a changed payload byte" refuses changed.report signed,timestamped,payload, changed.exe "${trusted[@]}"
 
     TESSELLOGRAPH_SIGNING_PASSWORD=wrong check "a wrong PIN stops the build" refused by-the-token \
-        "the token refused the PIN in TESSELLOGRAPH_SIGNING_PASSWORD" "${token[@]}" -DTESSELLOGRAPH_SIGNING_CERTIFICATE=$work/signer/signer.pem
+        "the token refused the PIN in TESSELLOGRAPH_SIGNING_PASSWORD" "${token[@]}" "$certificate"
     check "... and so does a key that is not in the token" refused by-the-token "no token of $module holds the key" \
         -DTESSELLOGRAPH_SIGNING_PKCS11_KEY="${uri}private;id=%99"
     check "... and a missing module" refused missing-module "TESSELLOGRAPH_SIGNING_PKCS11_MODULE: no such file" \
-        "${token[@]}" -DTESSELLOGRAPH_SIGNING_PKCS11_MODULE=$work/missing.so -DTESSELLOGRAPH_SIGNING_CERTIFICATE=$work/signer/signer.pem
+        "${token[@]}" -DTESSELLOGRAPH_SIGNING_PKCS11_MODULE=$work/missing.so "$certificate"
     # Any key will do for a password that does not open it.
-    openssl pkcs12 -export -inkey signer/tsa.key -in signer/tsa.pem -passout env:TESSELLOGRAPH_SIGNING_PASSWORD -out key.p12
+    openssl pkcs12 -export -inkey signer/tsa.key -in signer/tsa.pem -passout env:TESSELLOGRAPH_SIGNING_PASSWORD \
+        -out key.p12
     TESSELLOGRAPH_SIGNING_PASSWORD=wrong check "a wrong password of a PKCS#12 file stops the build" \
         refused wrong-password "wrong TESSELLOGRAPH_SIGNING_PASSWORD" -DTESSELLOGRAPH_SIGNING_PKCS12=$work/key.p12
     check "... and so does a missing key file" refused missing-key "TESSELLOGRAPH_SIGNING_KEY: no such file" \
-        -DTESSELLOGRAPH_SIGNING_CERTIFICATE=$work/signer/signer.pem -DTESSELLOGRAPH_SIGNING_KEY="$work/missing.pem"
+        "$certificate" -DTESSELLOGRAPH_SIGNING_KEY="$work/missing.pem"
     [ "$failures" = 0 ] && mv signed "$work.signed"
 }
 
