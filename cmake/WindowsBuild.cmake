@@ -90,27 +90,62 @@ set_target_properties(TessellographInstall PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # Authenticode signing with osslsigncode, on when a certificate and key are
-# named. No password goes in the cache or on a command line: tools/sign-installer
-# reads TESSELLOGRAPH_SIGNING_PASSWORD from the build's environment.
+# named: files, or a key that stays in a PKCS#11 token. No password or PIN goes
+# in the cache or on a command line: tools/sign-installer reads
+# TESSELLOGRAPH_SIGNING_PASSWORD from the build's environment.
 set(TESSELLOGRAPH_SIGNING_CERTIFICATE "" CACHE FILEPATH
-    "PEM certificate (chain) to sign the installer with, together with TESSELLOGRAPH_SIGNING_KEY")
+    "PEM certificate (chain) to sign the installer with, together with TESSELLOGRAPH_SIGNING_KEY \
+or TESSELLOGRAPH_SIGNING_PKCS11_KEY")
 set(TESSELLOGRAPH_SIGNING_KEY "" CACHE FILEPATH
     "PEM private key of the signing certificate; if encrypted, its password is read from \
 the environment variable TESSELLOGRAPH_SIGNING_PASSWORD")
 set(TESSELLOGRAPH_SIGNING_PKCS12 "" CACHE FILEPATH
     "PKCS#12 file with the certificate and key, instead of the PEM pair; its password is read \
 from the environment variable TESSELLOGRAPH_SIGNING_PASSWORD")
+set(TESSELLOGRAPH_SIGNING_PKCS11_MODULE "" CACHE FILEPATH
+    "PKCS#11 module of the token that holds the signing key")
+set(TESSELLOGRAPH_SIGNING_PKCS11_KEY "" CACHE STRING
+    "pkcs11: URI of the signing key in that token; its PIN is read from the environment variable \
+TESSELLOGRAPH_SIGNING_PASSWORD")
+set(TESSELLOGRAPH_SIGNING_PKCS11_CERTIFICATE "" CACHE STRING
+    "pkcs11: URI of the signing certificate in the token, instead of TESSELLOGRAPH_SIGNING_CERTIFICATE")
 set(TESSELLOGRAPH_TIMESTAMP_URL "" CACHE STRING
     "RFC 3161 timestamp server to countersign with; a timestamped installer is not reproducible")
-if(TESSELLOGRAPH_SIGNING_PKCS12 AND NOT TESSELLOGRAPH_SIGNING_CERTIFICATE AND NOT TESSELLOGRAPH_SIGNING_KEY)
+set(file_key ${TESSELLOGRAPH_SIGNING_KEY}${TESSELLOGRAPH_SIGNING_PKCS12})
+set(token_key ${TESSELLOGRAPH_SIGNING_PKCS11_MODULE}${TESSELLOGRAPH_SIGNING_PKCS11_KEY}${TESSELLOGRAPH_SIGNING_PKCS11_CERTIFICATE})
+if(TESSELLOGRAPH_SIGNING_PKCS12 AND NOT TESSELLOGRAPH_SIGNING_CERTIFICATE AND NOT TESSELLOGRAPH_SIGNING_KEY
+        AND NOT token_key)
     set(signing_files TESSELLOGRAPH_SIGNING_PKCS12)
     set(signing_options -pkcs12 ${TESSELLOGRAPH_SIGNING_PKCS12})
-elseif(TESSELLOGRAPH_SIGNING_CERTIFICATE AND TESSELLOGRAPH_SIGNING_KEY AND NOT TESSELLOGRAPH_SIGNING_PKCS12)
+elseif(TESSELLOGRAPH_SIGNING_CERTIFICATE AND TESSELLOGRAPH_SIGNING_KEY AND NOT TESSELLOGRAPH_SIGNING_PKCS12
+        AND NOT token_key)
     set(signing_files TESSELLOGRAPH_SIGNING_CERTIFICATE TESSELLOGRAPH_SIGNING_KEY)
     set(signing_options -certs ${TESSELLOGRAPH_SIGNING_CERTIFICATE} -key ${TESSELLOGRAPH_SIGNING_KEY})
-elseif(TESSELLOGRAPH_SIGNING_CERTIFICATE OR TESSELLOGRAPH_SIGNING_KEY OR TESSELLOGRAPH_SIGNING_PKCS12)
+elseif(TESSELLOGRAPH_SIGNING_PKCS11_MODULE AND TESSELLOGRAPH_SIGNING_PKCS11_KEY AND NOT file_key AND
+        (TESSELLOGRAPH_SIGNING_CERTIFICATE AND NOT TESSELLOGRAPH_SIGNING_PKCS11_CERTIFICATE OR
+         TESSELLOGRAPH_SIGNING_PKCS11_CERTIFICATE AND NOT TESSELLOGRAPH_SIGNING_CERTIFICATE))
+    foreach(uri IN ITEMS TESSELLOGRAPH_SIGNING_PKCS11_KEY TESSELLOGRAPH_SIGNING_PKCS11_CERTIFICATE)
+        # A PIN in the URI would sit in the cache and on osslsigncode's command line.
+        if(${uri} AND (NOT ${uri} MATCHES "^pkcs11:" OR ${uri} MATCHES "pin-(value|source)"))
+            message(FATAL_ERROR "${uri} must be a pkcs11: URI without a PIN (that comes from "
+                                "TESSELLOGRAPH_SIGNING_PASSWORD)")
+        endif()
+        # Kept whole through the list of options, ";" and all.
+        string(REPLACE ";" "\\;" ${uri} "${${uri}}")
+    endforeach()
+    set(signing_files TESSELLOGRAPH_SIGNING_PKCS11_MODULE)
+    set(signing_options -pkcs11module ${TESSELLOGRAPH_SIGNING_PKCS11_MODULE} -key "${TESSELLOGRAPH_SIGNING_PKCS11_KEY}")
+    if(TESSELLOGRAPH_SIGNING_CERTIFICATE)
+        list(APPEND signing_files TESSELLOGRAPH_SIGNING_CERTIFICATE)
+        list(APPEND signing_options -certs ${TESSELLOGRAPH_SIGNING_CERTIFICATE})
+    else()
+        list(APPEND signing_options -pkcs11cert "${TESSELLOGRAPH_SIGNING_PKCS11_CERTIFICATE}")
+    endif()
+elseif(file_key OR token_key OR TESSELLOGRAPH_SIGNING_CERTIFICATE)
     message(FATAL_ERROR "Signing takes TESSELLOGRAPH_SIGNING_CERTIFICATE with TESSELLOGRAPH_SIGNING_KEY, "
-                        "or TESSELLOGRAPH_SIGNING_PKCS12 alone")
+                        "TESSELLOGRAPH_SIGNING_PKCS12 alone, or TESSELLOGRAPH_SIGNING_PKCS11_MODULE with "
+                        "TESSELLOGRAPH_SIGNING_PKCS11_KEY and one certificate: TESSELLOGRAPH_SIGNING_CERTIFICATE "
+                        "or TESSELLOGRAPH_SIGNING_PKCS11_CERTIFICATE")
 endif()
 if(signing_options)
     find_program(OSSLSIGNCODE osslsigncode REQUIRED)

@@ -4,12 +4,15 @@
 # heap or runtime function, its payload block byte for byte (as
 # tessellograph-payload reads it) and under 18 KiB around it, exactly the
 # resources in installer_resources.txt; the stand-in editor has its 33 icons.
-# signing: unsigned builds in different folders are identical; signed with a
-# throwaway certificate it verifies, is the unsigned program plus a signature,
-# is identical from a PKCS#12 file and a PEM pair under SOURCE_DATE_EPOCH,
-# and reads like an unsigned one (its build is kept in WORK_DIR.signed, where
-# wine.win32.signed installs it under Wine); a wrong password or a missing key
-# stops the build, twice, with no signed file left behind.
+# signing: unsigned builds in different folders are identical; signed through a
+# SoftHSM2 token of tools/throwaway-signer it is the unsigned program plus a
+# signature, the same under SOURCE_DATE_EPOCH with the certificate from the
+# token or a file (kept in WORK_DIR.signed, where wine.win32.signed installs
+# it); timestamped by osslsigncode's own authority it passes tools/check-release,
+# which refuses it unsigned, from another CA, without a timestamp or with a
+# payload byte changed; a wrong PIN, a key not in the token, a missing module,
+# a wrong password or a missing key file stops the build, twice, with no
+# signed file left behind.
 # refusal: a missing payload file stops the configure, and so do payload files
 # a byte past the ceiling of 1.5 GiB together, naming each; at the ceiling they
 # configure, and a file grown past it stops the next build.
@@ -55,27 +58,63 @@ refused() {  # refused TREE "message" CMAKE-OPTIONS...: two builds fail, say why
     ! build "$1" SignedInstaller "${@:3}" && ! build "$1" SignedInstaller "${@:3}" && grep -F "$2" "$1.log" &&
         [ -z "$(find "$1" -maxdepth 1 -name 'TessellographInstall.exe*')" ]
 }
+release() {  # release REPORT INSTALLER CHECK-RELEASE-OPTIONS...: its exit status, the report in REPORT
+    "$source_dir/tools/check-release" --payload-tool "$tool" "${@:3}" "$2" \
+        signed/standin/{Tessellograph.exe,Tessellograph3D.exe,Brick.tpf} >"$1"
+}
+refuses() {  # refuses REPORT "lines," INSTALLER OPTIONS...: the release check fails on exactly those lines
+    local status=0; release "$1" "${@:3}" || status=$?
+    cat "$1"; [ "$status" = 1 ] && [ "$(sed -n 's/^FAIL \([^:]*\):.*/\1/p' "$1" | tr '\n' ,)" = "$2" ]
+}
 signing() {
-    export SOURCE_DATE_EPOCH=1765000000 TESSELLOGRAPH_SIGNING_PASSWORD=Sesame-4417
-    openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=Throwaway -days 2 -keyout key.pem -out cert.pem 2>/dev/null
-    openssl pkcs12 -export -inkey key.pem -in cert.pem -passout env:TESSELLOGRAPH_SIGNING_PASSWORD -out key.p12
-    local pkcs12=-DTESSELLOGRAPH_SIGNING_PKCS12=$work/key.p12
-    local certificate=-DTESSELLOGRAPH_SIGNING_CERTIFICATE=$work/cert.pem
+    export SOURCE_DATE_EPOCH=1765000000 TESSELLOGRAPH_SIGNING_PASSWORD=Sesame-4417 SOFTHSM2_CONF=$work/signer/softhsm2.conf
+    "$source_dir/tools/throwaway-signer" signer >/dev/null
+    local module=/usr/lib/softhsm/libsofthsm2.so uri='pkcs11:token=Throwaway;object=codesign;type='
+    local token=(-DTESSELLOGRAPH_SIGNING_PKCS11_MODULE=$module "-DTESSELLOGRAPH_SIGNING_PKCS11_KEY=${uri}private")
+    local certificate=-DTESSELLOGRAPH_SIGNING_CERTIFICATE=$work/signer/signer.pem
+    local trusted=(--ca signer/ca.pem --tsa-ca signer/tsa-root.pem)
+    check "the key was made in the token and never leaves it" bash -c 'pkcs11-tool --module "$1" --login \
+        --pin env:TESSELLOGRAPH_SIGNING_PASSWORD -O --type privkey 2>&1 | grep -q "sensitive.*never extractable, local"' _ "$module"
 
     build unsigned TessellographInstall; build unsigned-in-a-longer-named-folder TessellographInstall
     check "two unsigned builds in different folders are identical" same unsigned unsigned-in-a-longer-named-folder
-    build signed all "$pkcs12"; build signed-again all "$certificate" -DTESSELLOGRAPH_SIGNING_KEY="$work/key.pem"
+    build signed all "${token[@]}" "-DTESSELLOGRAPH_SIGNING_PKCS11_CERTIFICATE=${uri}cert"
+    build signed-again all "${token[@]}" "$certificate"
     sha256sum ./*/TessellographInstall.exe
-    check "the signed installer verifies" osslsigncode verify -CAfile cert.pem -in signed/TessellographInstall.exe
+    check "signed through the token, twice, its certificate from the token or a file: identical" same signed signed-again
     osslsigncode remove-signature -in signed/TessellographInstall.exe -out stripped.exe >/dev/null
     check "it is the unsigned program plus a signature" cmp stripped.exe unsigned/TessellographInstall.exe
-    check "two signed builds are identical" same signed signed-again
-    check "the password is nowhere in the build folder" bash -c '! grep -rqF "$1" signed' _ "$TESSELLOGRAPH_SIGNING_PASSWORD"
-    check "the payload tool reads the signed installer" \
-        "$tool" verify signed/TessellographInstall.exe signed/standin/{Tessellograph.exe,Tessellograph3D.exe,Brick.tpf}
-    TESSELLOGRAPH_SIGNING_PASSWORD=wrong check "a wrong password stops the build" \
-        refused wrong-password "wrong TESSELLOGRAPH_SIGNING_PASSWORD" "$pkcs12"
-    check "a missing key file stops the build" refused missing-key "TESSELLOGRAPH_SIGNING_KEY: no such file" \
+    check "the PIN is nowhere in the build folder" bash -c '! grep -rqF "$1" signed' _ "$TESSELLOGRAPH_SIGNING_PASSWORD"
+
+    # Stamped by osslsigncode's own authority, at a time within its certificate's days.
+    "$source_dir/tools/sign-installer" unsigned/TessellographInstall.exe stamped.exe -pkcs11module $module \
+        -key "${uri}private" -certs signer/signer.pem \
+        -TSA-certs signer/tsa.pem -TSA-key signer/tsa.key -TSA-time "$(date +%s)"
+    check "the timestamped installer passes the release check" release good.report stamped.exe "${trusted[@]}"
+    cat good.report
+    local payload; payload=$((0x$(i686-w64-mingw32-objdump -h stamped.exe | awk '$2 == ".payload" {print $6}') + 100))
+    cp stamped.exe changed.exe
+    printf "\\$(printf %o $(($(od -An -tu1 -j "$payload" -N1 changed.exe) ^ 255)))" |
+        dd of=changed.exe bs=1 seek="$payload" conv=notrunc status=none
+    check "the release check refuses an unsigned installer" \
+        refuses unsigned.report signed,timestamped, unsigned/TessellographInstall.exe "${trusted[@]}"
+    check "... a signature from another CA" \
+        refuses other-ca.report signed, stamped.exe --ca signer/tsa-root.pem --tsa-ca signer/tsa-root.pem
+    check "... a missing timestamp" refuses no-timestamp.report timestamped, signed/TessellographInstall.exe "${trusted[@]}"
+    check "... a changed payload byte" refuses changed.report signed,timestamped,payload, changed.exe "${trusted[@]}"
+
+    TESSELLOGRAPH_SIGNING_PASSWORD=wrong check "a wrong PIN stops the build" refused by-the-token \
+        "the token refused the PIN in TESSELLOGRAPH_SIGNING_PASSWORD" "${token[@]}" "$certificate"
+    check "... and so does a key that is not in the token" refused by-the-token "no token of $module holds the key" \
+        -DTESSELLOGRAPH_SIGNING_PKCS11_KEY="${uri}private;id=%99"
+    check "... and a missing module" refused missing-module "TESSELLOGRAPH_SIGNING_PKCS11_MODULE: no such file" \
+        "${token[@]}" -DTESSELLOGRAPH_SIGNING_PKCS11_MODULE=$work/missing.so "$certificate"
+    # Any key will do for a password that does not open it.
+    openssl pkcs12 -export -inkey signer/tsa.key -in signer/tsa.pem -passout env:TESSELLOGRAPH_SIGNING_PASSWORD \
+        -out key.p12
+    TESSELLOGRAPH_SIGNING_PASSWORD=wrong check "a wrong password of a PKCS#12 file stops the build" \
+        refused wrong-password "wrong TESSELLOGRAPH_SIGNING_PASSWORD" -DTESSELLOGRAPH_SIGNING_PKCS12=$work/key.p12
+    check "... and so does a missing key file" refused missing-key "TESSELLOGRAPH_SIGNING_KEY: no such file" \
         "$certificate" -DTESSELLOGRAPH_SIGNING_KEY="$work/missing.pem"
     [ "$failures" = 0 ] && mv signed "$work.signed"
 }
