@@ -247,7 +247,6 @@ void Step(const std::string& step, const std::string& installerExe) {
     std::vector<std::string> part(1);
     for (char c : argument) c == '|' ? part.push_back("") : void(part.back() += c);
     part.resize(3);
-    if (verb == "hold") CreateFileA(argument.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (verb == "rmdir") {  // the folder and its parents
         for (std::string path = argument; path.size() > 3; path.resize(path.rfind('\\'))) RemoveDirectoryA(path.c_str());
     }
