@@ -5,7 +5,10 @@
 #include "base/install_state.h"
 #include "base/platform.h"
 
-char StartMenuGroup[TextCapacity];
+// Stage 3's group, and whether its path could be formed, for the shortcuts
+// of stages 6 and 7.
+static char StartMenuGroup[TextCapacity];
+static bool GroupKnown;
 
 static char LinkPath[TextCapacity];
 static unsigned short WideLinkPath[TextCapacity];
@@ -43,6 +46,7 @@ bool IsCommonStartupFolder(const char* group) {
 
 bool CreateStartMenuGroup() {
     PlatformError error = ComposeStartMenuGroup(InstallPath, StartMenuGroup);
+    GroupKnown = error == 0;
     if (error != 0) {
         RecordFailure(error == ErrorFilenameTooLong ? InstallPath : ProgramsFolderName, error);
         return false;
@@ -83,7 +87,7 @@ static bool SaveShortcut() {
 
 bool CreateShortcuts() {
     // Without a group there is nowhere to put them.
-    if (StartMenuGroup[0] == 0) {
+    if (!GroupKnown) {
         RecordFailure(ProgramsFolderName, ErrorPathNotFound);
         return false;
     }

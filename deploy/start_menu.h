@@ -3,8 +3,6 @@
 #include "base/platform.h"
 #include "base/text.h"
 
-extern char StartMenuGroup[TextCapacity];
-
 // The group's path: the Programs folder + "\" + the install folder's last
 // component. Returns 0, or the error that kept it from being formed (and
 // leaves group empty). Needs the shell allocator.

@@ -35,6 +35,17 @@ static void InitDialog(PlatformHandle dialog) {
     ShowFolder(dialog);
 }
 
+// Why a folder the shell could not give as a path cannot take the install.
+static FolderProblem ProblemOfShellAnswer(ItemPath answer) {
+    switch (answer) {
+    case ItemPathNotOnDisk: return FolderNotOnDisk;
+    case ItemPathNotAnsi: return FolderNotRepresentable;
+    case ItemPathTooLong: return FolderTooLong;
+    case ItemPathFound: break;
+    }
+    return FolderUsable;
+}
+
 static void Refuse(PlatformHandle dialog, FolderProblem problem) {
     SysMessageBox(dialog, FolderProblemText(problem), DialogCaption, MessageBoxWarning);
 }
@@ -48,10 +59,7 @@ static void Browse(PlatformHandle dialog) {
     chosen[0] = 0;
     ItemPath found = SysGetPathFromItemList(itemList, chosen);
     SysCoTaskMemFree(itemList);
-    // What each answer of the shell means, in ItemPath order.
-    static const FolderProblem answers[] = {FolderUsable, FolderNotOnDisk, FolderNotRepresentable,
-                                            FolderTooLong};
-    FolderProblem problem = found == ItemPathFound ? CheckInstallFolder(chosen) : answers[found];
+    FolderProblem problem = found == ItemPathFound ? CheckInstallFolder(chosen) : ProblemOfShellAnswer(found);
     if (problem != FolderUsable) {
         Refuse(dialog, problem);
         return;

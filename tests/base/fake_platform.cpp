@@ -100,8 +100,8 @@ static bool IsDriveRoot(const std::string& path) { return path.size() == 3 && pa
 
 PlatformError SysCreateDirectory(const char* path) {
     if (PlatformError error = Refused("CreateDirectoryA", path)) return error;
-    if (IsDriveRoot(path)) return 5;  // ERROR_ACCESS_DENIED
-    if (!Fake.folders.insert(path).second) return 183;  // ERROR_ALREADY_EXISTS
+    if (IsDriveRoot(path)) return ErrorAccessDenied;
+    if (!Fake.folders.insert(path).second) return ErrorAlreadyExists;
     Fake.events.push_back(std::string("folder ") + path);
     return 0;
 }
@@ -109,7 +109,8 @@ PlatformError SysCreateDirectory(const char* path) {
 bool SysIsFolder(const char* path) { return Fake.folders.count(path) != 0 || IsDriveRoot(path); }
 
 PlatformError SysCreateFile(const char* path, PlatformHandle* file) {
-    if (Fake.inUse.count(path) || Fake.folders.count(path)) return Fake.inUse.count(path) ? 32 : 5;
+    if (Fake.inUse.count(path)) return ErrorSharingViolation;  // a running program's own file
+    if (Fake.folders.count(path)) return ErrorAccessDenied;
     PlatformError error = Obtain("CreateFileA", path, file, &Fake.openFiles);
     if (error == 0) Fake.files[path].clear();  // CREATE_ALWAYS empties it at once
     return error;
@@ -132,7 +133,8 @@ PlatformError SysCloseHandle(PlatformHandle file) {
 
 PlatformError SysReplaceFile(const char* from, const char* to) {
     if (PlatformError error = Refused("MoveFileExA", to)) return error;
-    if (Fake.inUse.count(to) || Fake.folders.count(to) || !Fake.files.count(from)) return Fake.files.count(from) ? 5 : 2;
+    if (Fake.inUse.count(to) || Fake.folders.count(to) || !Fake.files.count(from))
+        return Fake.files.count(from) ? ErrorAccessDenied : ErrorFileNotFound;
     Fake.files[to] = Fake.files[from];
     Fake.files.erase(from);
     Fake.events.push_back("file " + std::string(to) + " " + std::to_string(Fake.files[to].size()));
@@ -142,12 +144,12 @@ PlatformError SysReplaceFile(const char* from, const char* to) {
 void SysDeleteFile(const char* path) { Fake.files.erase(path); }
 
 PlatformError SysTryOpenForWriting(const char* path) {
-    if (Fake.folders.count(path)) return 5;
-    if (!Fake.files.count(path)) return 2;
+    if (Fake.folders.count(path)) return ErrorAccessDenied;
+    if (!Fake.files.count(path)) return ErrorFileNotFound;
     auto held = Fake.inUse.find(path);
     if (held == Fake.inUse.end()) return 0;
     if (held->second > 0 && --held->second == 0) Fake.inUse.erase(held);
-    return 32;  // ERROR_SHARING_VIOLATION
+    return ErrorSharingViolation;
 }
 
 void SysSleep(unsigned milliseconds) { Fake.slept += milliseconds; }

@@ -5,7 +5,7 @@
 # its length or its first differing offset. extracting: the files come back
 # byte for byte, one already there stays unless --force, and a failure late in
 # the run (a folder in the way, a full file system) leaves the folder as it
-# was, or not there. refusing: each malformed installer gets exit 2 and one
+# was (an empty one too), or not there. refusing: each malformed installer gets exit 2 and one
 # message, and no folder is made.
 set -u
 tool=${1:?usage: check_payload_tool.sh TOOL WINDOWS_BUILD_DIR WORK_DIR reading|extracting|refusing}
@@ -49,8 +49,10 @@ extracting() {
     echo old >"$out/Tessellograph.exe"; rm "$out/Tessellograph3D.exe"; mkdir -p "$out/Tessellograph3D.exe/in-the-way" "$work/tmpfs"
     expect "extract --force: a folder where the second file goes puts the first one back" 2 "Tessellograph3D.exe: Is a directory" \
         as_before "$out" "$tool" extract --force "$exe" "$out"
-    expect "extract: a full file system leaves no folder of its making" 2 "No space left on device" unshare -rm bash -c \
-        'mount -t tmpfs -o size=16k tmpfs "$1" && "${@:2}"' _ "$work/tmpfs" as_before "$work/tmpfs/new" "$tool" extract "$exe" "$work/tmpfs/new"
+    expect "extract: a full file system keeps an empty folder that was there, and leaves none of its making" 2 \
+        "No space left on device" unshare -rm bash -c 'mount -t tmpfs -o size=16k tmpfs "$1" && mkdir "$1/kept" &&
+        { as_before "$1/kept" "${@:2}" "$1/kept" >/dev/null 2>&1; [ $? = 2 ]; } && as_before "$1/new" "${@:2}" "$1/new"' \
+        _ "$work/tmpfs" "$tool" extract "$exe"
     expect "extract: a missing parent folder" 2 "No such file or directory" as_before "$work/none" "$tool" extract "$exe" "$work/none/out"
 }
 
