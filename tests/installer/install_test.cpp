@@ -133,6 +133,7 @@ TEST_F(InstallRun, FilesInUseAreWaitedForAndNothingIsWrittenOnCancel) {
         Fake.answers = {retry ? 4 : 2};
         Fake.onBox = [=] { if (retry) Fake.inUse.clear(); };  // and the user closes it
         EXPECT_EQ(Install(), retry ? ExitInstalled : ExitNothingInstalled);
+        ASSERT_EQ(Fake.boxes.size(), 2u);
         EXPECT_EQ(Fake.boxes[0].style, 0x35u);
         EXPECT_NE(Fake.boxes[0].text.find("is using its files in " + Folder + "."), std::string::npos);
         EXPECT_GE(Fake.slept, 1800u);
