@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -210,29 +211,26 @@ void Open(const std::string& path) {
     Editors();
 }
 
-// "key" is HKCU\... or HKLM\...; "stale" opens the key, as creating it again
-// without a class would clear its class under Wine.
-void SetRegistry(const std::string& verb, const std::string& key, const std::string& name, const std::string& value) {
-    HKEY root = key.compare(0, 4, "HKCU") == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, opened = nullptr;
-    std::string path = key.substr(5);
-    if (verb == "reg") RegSetKeyValueA(root, path.c_str(), name.c_str(), REG_SZ, value.c_str(), value.size() + 1);
+// "KEY|NAME|VALUE", the key HKCU\... or HKLM\...; "stale" opens the key, as
+// creating it again without a class would clear its class under Wine.
+void SetRegistry(const std::string& verb, const std::string& argument) {
+    char path[1024] = "", name[256] = "", value[256] = "";
+    sscanf(argument.c_str() + 5, "%1023[^|]|%255[^|]|%255[^|]", path, name, value);
+    HKEY root = argument.compare(0, 4, "HKCU") == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, opened = nullptr;
+    if (verb == "reg") RegSetKeyValueA(root, path, name, REG_SZ, value, strlen(value) + 1);
     if (verb == "volatile")
-        RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
-    if (verb == "stale" && RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &opened) == ERROR_SUCCESS)
+        RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
+    if (verb == "stale" && RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &opened) == ERROR_SUCCESS)
         RegSetValueExA(opened, "", 0, REG_BINARY, reinterpret_cast<const BYTE*>("stale"), 5);
     RegCloseKey(opened);
 }
 
-// One step: "verb" or "verb=argument", an argument's parts split by "|".
+// One step: "verb" or "verb=argument".
 void Step(const std::string& step, const std::string& installerExe) {
     std::string verb = step.substr(0, step.find('=')), argument = step.substr(verb.size() + (verb != step));
-    std::vector<std::string> part(1);
-    for (char c : argument) c == '|' ? part.push_back("") : void(part.back() += c);
-    part.resize(3);
-    if (verb == "rmdir") {  // the folder and its parents
+    if (verb == "rmdir")  // the folder and its parents
         for (std::string path = argument; path.size() > 3; path.resize(path.rfind('\\'))) RemoveDirectoryA(path.c_str());
-    }
-    if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, part[0], part[1], part[2]);
+    if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, argument);
     if (verb == "open") Open(argument);
     if (verb == "run") WaitForInputIdle(Launch(argument).hProcess, Patience);  // stays running, as an editor does
     if (verb == "close-editors") Editors();

@@ -143,7 +143,8 @@ def scenarios(pf):
 class Run:
     def __init__(self, arch, build):
         self.build, self.failures = build, 0
-        self.prefix = Prefix(arch, os.environ.get("TESSELLOGRAPH_WINE_PREFIXES") or os.path.join(build, "..", "wine-prefixes"))
+        prefixes = os.environ.get("TESSELLOGRAPH_WINE_PREFIXES") or os.path.join(build, "..", "wine-prefixes")
+        self.prefix = Prefix(arch, prefixes)
 
     def check(self, ok, what):
         print(("ok   " if ok else "FAIL ") + what)
