@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ namespace {
 const char DialogCaption[] = "Install Tessellograph at";
 const int EditId = 3072, BrowseId = 3073;
 PROCESS_INFORMATION installer;
-HWND dialog, shownBox;
+HWND dialog;
 // How long any one wait for the installer may take. Every wait ends at its
 // event; the limit only has to outlast Wine under software emulation.
 const DWORD Patience = 120000;
@@ -74,27 +75,26 @@ std::string DescribeBox(HWND box) {
     return Text(GetDlgItem(box, 0xFFFF)) + (icon ? " | icon" : "");
 }
 
-// Where the installer loaded the module of that name from.
-std::string ModulePath(const char* module) {
-    HMODULE modules[256];
-    DWORD needed = 0;
-    EnumProcessModules(installer.hProcess, modules, sizeof modules, &needed);
-    for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 256; i++) {
-        char name[MAX_PATH] = "";
-        GetModuleFileNameExA(installer.hProcess, modules[i], name, sizeof name);
-        if (lstrcmpiA(strrchr(name, '\\') + 1, module) == 0) return name;
-    }
-    return "";
+// Starts a program, with that command line if one is given.
+PROCESS_INFORMATION Launch(const std::string& exe, std::string command = "") {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    CreateProcessA(exe.c_str(), command.empty() ? nullptr : &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                   nullptr, &startup, &started);
+    return started;
+}
+
+DWORD ExitCodeOf(HANDLE process) {
+    DWORD code = STILL_ACTIVE;
+    WaitForSingleObject(process, Patience);
+    GetExitCodeProcess(process, &code);
+    return code;
 }
 
 void Start(const std::string& exe) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    dialog = shownBox = nullptr;
-    if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &installer) ||
-        !(dialog = WaitForWindow(DialogCaption, nullptr))) {
-        return Print("dialog", "none");
-    }
+    installer = Launch(exe);
+    if (!(dialog = WaitForWindow(DialogCaption, nullptr))) return Print("dialog", "none");
     Print("dialog", Text(GetDlgItem(dialog, EditId)));
     RECT work, rect;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -186,79 +186,53 @@ void Editors() {
     Print("editor", editors.empty() ? "none" : seen);
 }
 
-// A box of the installer's, once: what it says.
-HWND AwaitBox() {
-    HWND box = WaitForWindow("TessellographInstall", nullptr, 2 * Patience);
-    if (box != shownBox) Print("box", box ? DescribeBox(box) : "none");
-    return shownBox = box;
-}
-
-// A box: what it says and the answer; after the outcome box, the exit, and
-// on Yes the editor. Retry and Cancel answer the box about files in use.
+// A box: what it says, and the answer. Retry and Cancel answer the box about
+// files in use; before Retry the editors that hold them are closed, as the
+// user was asked to. After the outcome box, the exit, and on Yes the editor.
 void Answer(const std::string& answer) {
-    HWND box = AwaitBox();
+    HWND box = WaitForWindow("TessellographInstall", nullptr, 2 * Patience);
+    Print("box", box ? DescribeBox(box) : "none");
     if (!box) return;
-    if (answer == "retry" || answer == "cancel") {
-        Click(box, answer == "retry" ? IDRETRY : IDCANCEL);
-        return WaitGone(box);
-    }
-    Click(box, answer == "yes" ? IDYES : answer == "no" ? IDNO : IDOK);
-    DWORD code = STILL_ACTIVE;
-    WaitForSingleObject(installer.hProcess, Patience);
-    GetExitCodeProcess(installer.hProcess, &code);
-    Print("exit", std::to_string(code));
+    if (answer == "retry") Editors();
+    Click(box, answer == "retry" ? IDRETRY : answer == "cancel" ? IDCANCEL : answer == "yes" ? IDYES
+               : answer == "no" ? IDNO : IDOK);
+    if (answer == "retry" || answer == "cancel") return WaitGone(box);
+    Print("exit", std::to_string(ExitCodeOf(installer.hProcess)));
     if (answer == "yes") Editors();  // nothing else may run: scenario.py waits for every program to end
 }
 
 // Opens a document or shortcut as the user's shell does, with its default
 // verb: in a 64-bit prefix the 64-bit shell, whose %ProgramFiles% differs.
 void Open(const std::string& path) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    DWORD code = 1;
     std::string command = "start.exe \"" + path + "\"";
-    for (const char* shell : {"C:\\windows\\sysnative\\start.exe", "C:\\windows\\system32\\start.exe"}) {
-        if (!started.hProcess)
-            CreateProcessA(shell, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started);
-    }
-    WaitForSingleObject(started.hProcess, Patience);
-    GetExitCodeProcess(started.hProcess, &code);
-    if (code != 0) return Print("open", "failed");  // start.exe said why
+    PROCESS_INFORMATION shell = Launch("C:\\windows\\sysnative\\start.exe", command);
+    if (!shell.hProcess) shell = Launch("C:\\windows\\system32\\start.exe", command);
+    if (ExitCodeOf(shell.hProcess) != 0) return Print("open", "failed");  // start.exe said why
     Editors();
 }
 
-// "key" is HKCU\..., HKCR\... or HKLM\...; "stale" opens the key, as creating
-// it again without a class would clear its class under Wine.
-void SetRegistry(const std::string& verb, std::string key, const std::string& name, const std::string& value) {
-    HKEY root = key[2] == 'C' && key[3] == 'U' ? HKEY_CURRENT_USER : key[3] == 'R' ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
-    HKEY opened = nullptr;
-    if (verb == "stale") RegOpenKeyExA(root, key.substr(5).c_str(), 0, KEY_ALL_ACCESS, &opened);
-    else RegCreateKeyExA(root, key.substr(5).c_str(), 0, nullptr, verb == "volatile" ? REG_OPTION_VOLATILE : 0,
-                         KEY_ALL_ACCESS, nullptr, &opened, nullptr);
-    if (verb == "reg") RegSetValueExA(opened, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), value.size() + 1);
-    if (verb == "stale") RegSetValueExA(opened, "", 0, REG_BINARY, reinterpret_cast<const BYTE*>("stale"), 5);
+// "KEY|NAME|VALUE", the key HKCU\... or HKLM\...; "stale" opens the key, as
+// creating it again without a class would clear its class under Wine.
+void SetRegistry(const std::string& verb, const std::string& argument) {
+    char path[1024] = "", name[256] = "", value[256] = "";
+    sscanf(argument.c_str() + 5, "%1023[^|]|%255[^|]|%255[^|]", path, name, value);
+    HKEY root = argument.compare(0, 4, "HKCU") == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, opened = nullptr;
+    if (verb == "reg") RegSetKeyValueA(root, path, name, REG_SZ, value, strlen(value) + 1);
+    if (verb == "volatile")
+        RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
+    if (verb == "stale" && RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &opened) == ERROR_SUCCESS)
+        RegSetValueExA(opened, "", 0, REG_BINARY, reinterpret_cast<const BYTE*>("stale"), 5);
     RegCloseKey(opened);
 }
 
-// One step: "verb" or "verb=argument", an argument's parts split by "|".
+// One step: "verb" or "verb=argument".
 void Step(const std::string& step, const std::string& installerExe) {
     std::string verb = step.substr(0, step.find('=')), argument = step.substr(verb.size() + (verb != step));
-    std::vector<std::string> part(1);
-    for (char c : argument) c == '|' ? part.push_back("") : void(part.back() += c);
-    part.resize(3);
-    if (verb == "rmdir") {  // the folder and its parents
+    if (verb == "rmdir")  // the folder and its parents
         for (std::string path = argument; path.size() > 3; path.resize(path.rfind('\\'))) RemoveDirectoryA(path.c_str());
-    }
-    if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, part[0], part[1], part[2]);
+    if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, argument);
     if (verb == "open") Open(argument);
-    if (verb == "run") {  // a program that stays running, as the user's editor does
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started = {};
-        CreateProcessA(argument.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started);
-        WaitForInputIdle(started.hProcess, Patience);
-    }
+    if (verb == "run") WaitForInputIdle(Launch(argument).hProcess, Patience);  // stays running, as an editor does
     if (verb == "close-editors") Editors();
     if (verb == "code-page") Print("code page", std::to_string(GetACP()));
     if (verb == "dpi" && (Dpi = atoi(argument.c_str())))  // for the programs started from now on
@@ -269,8 +243,6 @@ void Step(const std::string& step, const std::string& installerExe) {
     if (verb == "ok" || verb == "cancel") Click(dialog, verb == "ok" ? IDOK : IDCANCEL);
     if (verb == "close") PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     if (verb == "answer") Answer(argument);
-    if (verb == "await-box") AwaitBox();
-    if (verb == "module") Print(argument.c_str(), ModulePath(argument.c_str()));
     if (verb == "measure") Measure();
 }
 

@@ -26,140 +26,125 @@ LONGEST = r"C:\Long" + "\\" + "a" * 60 + "\\" + "b" * 60 + "\\" + "x" * 109
 TOO_LONG = LONGEST[:-109] + "y" * 110
 # A folder whose files fit but whose group's shortcuts would be 260 characters long.
 LONG_GROUP = "C:\\" + "g" * (260 - len(PROGRAMS + "\\" + r"\Tessellograph3D.lnk"))
-PAYLOADS = ("Brick.tpf", "Tessellograph3D.exe", "Tessellograph.exe")
+PATH_TOO_LONG = "The path of the folder you chose is too long.", "a folder with a shorter path"
+UNUSABLE = "The name of the folder you chose has characters that Setup cannot use.", "another folder"
+REFUSED = {  # a folder the dialog refuses: why, and what it asks for instead
+    "browse-item=17": ("The folder you chose is not a folder on a disk.", "a folder on a drive"),  # My Computer
+    r"browse=C:\startup": ("The folder you chose is named Startup: Windows would start Tessellograph at every "
+                           "sign-in.", "a folder with another name"),
+    f"browse={TOO_LONG}": PATH_TOO_LONG, f"browse={LONG_GROUP}": PATH_TOO_LONG,
+    r"browse=C:\a%TEMP%b\c": ('The path of the folder you chose has a "%", which Windows reads as part of a '
+                              'variable.', 'a folder without "%"'),  # in a middle component
+    r"browse=C:\%u6570%u636E": UNUSABLE, r"browse=C:\%u0100rea": UNUSABLE}  # lacking, and only a look-alike
 PAYLOAD = object()  # in `left`: the file holds its payload
 
 
-def refused(why):
-    return rf"refused: {why}\r\nChoose {{}} to install Tessellograph in. | icon | owned"
-
-
-def opening(folder, group):
-    """Steps that open the sample and the editor's shortcut as a user does, and what that shows."""
-    editor = rf"editor: Tessellograph - {{}} | {folder}\Tessellograph.exe".format
-    return [rf"open={folder}\Brick.tpf", rf"open={group}\Tessellograph.lnk"], \
-        [editor(folder + r"\Brick.tpf"), editor("(no document)")]
+def payloads(folder):
+    return {rf"{folder}\{name}": PAYLOAD for name in ("Brick.tpf", "Tessellograph3D.exe", "Tessellograph.exe")}
 
 
 def scenarios(pf):
     """What each scenario does and expects. `pf` is Program Files as the 32-bit
     installer sees it. `installed`: a folder holding a complete install, with
     the 43 values naming it and its group with both shortcuts; `values` and
-    `links` check those alone; `left` says what files hold afterwards (None:
-    nothing is there). `made` is put on the disk before the run, `spoil`
-    between its two parts; `read_only` is a file Wine cannot write."""
+    `links` check those alone (`values` None: none is stored); `left` says
+    what files hold afterwards (None: nothing is there). `made` is put on the
+    disk before the run; `then` are more runs, each after putting its files on
+    the disk; `read_only` is a file Wine cannot write."""
     default = pf + r"\Quorrelin"
+    brick, engine, main = payloads(default)
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
     opened = [f"dialog: {default}", "placed: centred"]
-    opens, editors = opening(default, group[0])
+    editor = rf"editor: Tessellograph - {{}} | {main}".format  # the editor that shows, with its document
+    in_use = [*opened, IN_USE.format(default)]
+    editor_runs = [f"run={main}", "start", "ok"]  # the editor holds its own program
     soft = pf + "\\ソフト"  # in code page 932 the second byte of ソ is a backslash
-    soft_opens, soft_editors = opening(soft, PROGRAMS + "\\ソフト")
 
     def fault(steps, named, reason, edit=(), **checks):  # a failed install: the box names the first failure
         box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon"
         return dict(dict(values=default, links=group), **checks, steps=steps + ["ok", "answer=ok"],
                     expect=[*opened, *edit, box, "exit: 2"])
     return {
-        "default": dict(
-            steps=settings + ["start", r"browse-cancel=C:\windows", "ok", "answer=yes"] + opens,
-            expect=[*opened, f"edit: {default}", SUCCESS, "exit: 0", editors[1], *editors],
-            installed=default, settings=["Keep"]),
-        "reinstall": dict(  # over spoilt files and shortcuts and stale values; no settings key
-            steps=["start", "ok", "answer=no"],
-            spoil={default + r"\Brick.tpf": b"j" * 300000, default + r"\Tessellograph3D.exe": b"j" * 300000,
-                   default + r"\Tessellograph.exe": b"", group[0] + r"\Tessellograph.lnk": b"\xa5" * 300},
-            then=[f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"],
-            expect=[*opened, SUCCESS, "exit: 0"] * 2, installed=default, settings=None),
-        **{way: dict(steps=settings + ["start", way, "answer=ok"], values=None, settings=["Keep"],
-                     expect=[*opened, NOT_INSTALLED, "exit: 1"], left={default: None, group[0]: None})
-           for way in ("cancel", "close")},
+        "default": dict(  # then the user opens the sample and the editor's shortcut
+            steps=settings + ["start", r"browse-cancel=C:\windows", "ok", "answer=yes", f"open={brick}",
+                              rf"open={group[0]}\Tessellograph.lnk"],
+            expect=[*opened, f"edit: {default}", SUCCESS, "exit: 0", editor("(no document)"), editor(brick),
+                    editor("(no document)")], installed=default, settings=["Keep"]),
+        "cancel": dict(  # Cancel, then the dialog's close box: neither installs, both forget the settings
+            steps=settings + ["start", "cancel", "answer=ok", "start", "close", "answer=ok"],
+            expect=[*opened, NOT_INSTALLED, "exit: 1"] * 2, values=None, settings=["Keep"],
+            left={default: None, group[0]: None}),
+        # Four runs, each over what the last left, without a settings key: over spoilt files, shortcut and
+        # values; with the editor running, Retry once it is closed installs, and Cancel leaves every file.
+        "reinstall": dict(
+            steps=["start", "ok", "answer=no"], settings=None, values=default, links=group, then=[
+                ({brick: b"j" * 300000, main: b"", group[0] + r"\Tessellograph.lnk": b"\xa5" * 300},
+                 [f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"]),
+                ({engine: b"j" * 300000}, editor_runs + ["answer=retry", "answer=no"]),
+                ({brick: b"old sample"}, editor_runs + ["answer=cancel", "answer=ok", "close-editors"])],
+            expect=[*opened, SUCCESS, "exit: 0"] * 2 + [*in_use, editor("(no document)"), SUCCESS, "exit: 0"]
+            + [*in_use, NOT_INSTALLED, "exit: 1", editor("(no document)")],
+            left=dict(payloads(default), **{brick: b"old sample"})),
         "parent_missing": fault(
             ["start", r"browse=C:\Deep\Nested", r"rmdir=C:\Deep\Nested"], r"C:\Deep\Nested", "Path not found.",
             [r"edit: C:\Deep\Nested"], made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None},
             values=r"C:\Deep\Nested", links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
         "readonly_sample": fault(  # one that Wine, though root, cannot write
-            ["start"], default + r"\Brick.tpf", "Access denied.", made={default + r"\Brick.tpf": b"old"},
-            read_only=default + r"\Brick.tpf", left={default + r"\Brick.tpf": b"old", default + r"\Tessellograph3D.exe":
-                                                    PAYLOAD, default + r"\Tessellograph.exe": PAYLOAD}),
+            ["start"], brick, "Access denied.", made={brick: b"old"}, read_only=brick,
+            left=dict(payloads(default), **{brick: b"old"})),
         "file_as_install_folder": fault(["start"], default, "File exists.", made={default: b"in the way"},
                                         left={default: b"in the way"}),
         "in_the_way": fault(  # a folder named Brick.tpf, a file named like the group, and a volatile
             # key, which takes no stored subkey and is itself not saved
-            [r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start"], default + r"\Brick.tpf",
-            "Access denied.", made={default + r"\Brick.tpf": None, group[0]: b"in the way"},
-            left={default + r"\Tessellograph3D.exe": PAYLOAD, default + r"\Tessellograph.exe": PAYLOAD,
-                  default + r"\Brick.tmp": None, group[0]: b"in the way"}, links=None,
-            unsaved=("Quorrelin.Tessellograph3D", r"Quorrelin.Tessellograph3D\CurVer")),
-        # The installed editor runs during a reinstall: nothing is written until it is closed.
-        **{f"editor_running_{answer}": dict(
-            steps=["start", "ok", "answer=no"],
-            spoil={default + r"\Brick.tpf": b"old sample", default + r"\Tessellograph3D.exe": b"old engine"},
-            then=[rf"run={default}\Tessellograph.exe", "start", "ok", *steps],
-            expect=[*opened, SUCCESS, "exit: 0", *opened, IN_USE.format(default), *seen],
-            **({"installed": default} if answer == "retry" else {"left": {
-                default + r"\Brick.tpf": b"old sample", default + r"\Tessellograph3D.exe": b"old engine",
-                default + r"\Tessellograph.exe": PAYLOAD}}))
-           for answer, steps, seen in (
-               ("retry", ["await-box", "close-editors", "answer=retry", "answer=no"], [editors[1], SUCCESS, "exit: 0"]),
-               ("cancel", ["answer=cancel", "answer=ok", "close-editors"], [NOT_INSTALLED, "exit: 1", editors[1]]))},
+            [r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start"], brick, "Access denied.",
+            made={brick: None, group[0]: b"in the way"}, links=None, unsaved=("Quorrelin.Tessellograph3D",
+                                                                              r"Quorrelin.Tessellograph3D\CurVer"),
+            left={engine: PAYLOAD, main: PAYLOAD, default + r"\Brick.tmp": None, group[0]: b"in the way"}),
         # D: fills while the main program is written: the old one stays whole.
         "full_drive": fault(
             ["start", r"browse=D:\Quorrelin"], r"D:\Quorrelin\Tessellograph.exe", "Disk full.",
             [r"edit: D:\Quorrelin"], drive=16, values=r"D:\Quorrelin", links=(PROGRAMS + r"\Quorrelin", r"D:\Quorrelin"),
-            made={r"D:\Quorrelin\Brick.tpf": b"old", r"D:\Quorrelin\Tessellograph3D.exe": b"old",
-                  r"D:\Quorrelin\Tessellograph.exe": b"old editor"},
-            left={r"D:\Quorrelin\Brick.tpf": PAYLOAD, r"D:\Quorrelin\Tessellograph3D.exe": PAYLOAD,
-                  r"D:\Quorrelin\Tessellograph.exe": b"old editor", r"D:\Quorrelin\Tessellograph.tmp": None}),
+            made={path: b"old" for path in payloads(r"D:\Quorrelin")}, left=dict(payloads(r"D:\Quorrelin"), **{
+                r"D:\Quorrelin\Tessellograph.exe": b"old", r"D:\Quorrelin\Tessellograph.tmp": None})),
         "drive_root": dict(  # files named C:\\Brick.tpf and so on; then Wine's shortcuts keep no ID list
-            steps=["start", "browse=C:\\", "ok", "answer=no"] + opening("C:", PROGRAMS)[0],
-            expect=[*opened, "edit: C:\\", SUCCESS, "exit: 0", *opening("C:", PROGRAMS)[1]], installed="C:\\",
-            links=(PROGRAMS, "C:", False)),
+            steps=["start", "browse=C:\\", "ok", "answer=no"], expect=[*opened, "edit: C:\\", SUCCESS, "exit: 0"],
+            installed="C:\\", links=(PROGRAMS, "C:", False)),
         "japanese": dict(  # Wine's code page 932; the group is named after the folder's last character, not byte
             locale=("ja_JP.UTF-8", "cp932"), made={soft: None}, installed=soft,
-            steps=["code-page", "start", rf"browse={pf}\%u30BD%u30D5%u30C8", "ok", "answer=no"] + soft_opens,
-            expect=["code page: 932", *opened, f"edit: {soft}", SUCCESS, "exit: 0", *soft_editors]),
-        # A uxtheme.dll of ours beside a copy, which Wine is told to prefer; as Vista, the installer
-        # cannot keep its own folder out of the search and loads the system's first.
-        **{name: dict(
+            steps=["start", rf"browse={pf}\%u30BD%u30D5%u30C8", "ok", "answer=no"],
+            expect=[*opened, f"edit: {soft}", SUCCESS, "exit: 0"]),
+        # A uxtheme.dll of ours, which ends any process that loads it, beside a copy, and Wine told to prefer
+        # it: as Windows 10, then as Vista, where the installer cannot keep its own folder out of the search.
+        "planted_dll": dict(
             made={r"C:\Downloads\TessellographInstall.exe": "TessellographInstall.exe",
                   r"C:\Downloads\uxtheme.dll": "tests/wine/TessellographPlanted.dll"},
-            steps=[r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin",
-                   rf"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe|Version|{version}",
-                   r"start=C:\Downloads\TessellographInstall.exe", "module=uxtheme.dll", "ok", "answer=no"],
-            expect=[*opened, r"uxtheme.dll: C:\windows\system32\uxtheme.dll", SUCCESS, "exit: 0"], installed=default)
-           for name, version in (("planted_dll", "win10"), ("planted_dll_vista", "vista"))},
-        "high_dpi": dict(  # Wine's system DPI at 96 (the first), 144 and 192, with a folder longer than its box
-            made={LONGEST: None}, steps=[step for dpi in (96, 144, 192) for step in (
-                f"dpi={dpi}", "start", f"browse={LONGEST}", "measure", "cancel", "answer=ok")],
-            expect=[line for dpi in (96, 144, 192) for line in (
-                *opened, f"edit: {LONGEST}", f"shown: as at {dpi} dpi, end in view", NOT_INSTALLED, "exit: 1")]),
+            steps=[r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin"]
+            + [step for version in ("win10", "vista") for step in (
+                rf"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe|Version|{version}",
+                r"start=C:\Downloads\TessellographInstall.exe", "ok", "answer=no")],
+            expect=[*opened, SUCCESS, "exit: 0"] * 2, installed=default),
+        # Each refused, the last folder chosen stays; the longest that fits installs. Then the dialog at
+        # Wine's system DPI at 96 (the first), 144 and 192, with that folder longer than its box.
         "refused_folders": dict(
-            made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, LONG_GROUP, r"C:\a%TEMP%b",
+            made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, LONG_GROUP, r"C:\a%TEMP%b\c",
                                               "C:\\\u6570\u636e", "C:\\\u0100rea", r"C:\startup")},
-            steps=["start", r"browse=C:\Kept", "browse-item=17", r"browse=C:\startup", f"browse={TOO_LONG}", f"browse={LONG_GROUP}",
-                   r"browse=C:\a%TEMP%b", r"browse=C:\%u6570%u636E", r"browse=C:\%u0100rea", f"browse={LONGEST}", "ok",
-                   "answer=no"],
-            expect=[*opened, r"edit: C:\Kept",
-                    refused("The folder you chose is not a folder on a disk.").format("a folder on a drive"),
-                    r"edit: C:\Kept",
-                    refused("The folder you chose is named Startup: Windows would start Tessellograph at every sign-in.")
-                    .format("a folder with another name"), r"edit: C:\Kept",
-                    *[refused("The path of the folder you chose is too long.").format("a folder with a shorter path"),
-                      r"edit: C:\Kept"] * 2,
-                    refused('The path of the folder you chose has a "%", which Windows reads as part of a variable.')
-                    .format('a folder without "%"'), r"edit: C:\Kept"]
-                   + [refused("The name of the folder you chose has characters that Setup cannot use.")
-                      .format("another folder"), r"edit: C:\Kept"] * 2  # lacking, and only a look-alike
-                   + [f"edit: {LONGEST}", SUCCESS, "exit: 0"],
-            installed=LONGEST, left={r"C:\Kept\Tessellograph.exe": None, default: None}),  # the last choice, as it is
+            steps=["start", r"browse=C:\Kept", *REFUSED, f"browse={LONGEST}", "ok", "answer=no"] + [
+                step for dpi in (96, 144, 192) for step in (
+                    f"dpi={dpi}", "start", f"browse={LONGEST}", "measure", "cancel", "answer=ok")],
+            expect=[*opened, r"edit: C:\Kept"] + [line for why, instead in REFUSED.values() for line in (
+                rf"refused: {why}\r\nChoose {instead} to install Tessellograph in. | icon | owned", r"edit: C:\Kept")]
+            + [f"edit: {LONGEST}", SUCCESS, "exit: 0"] + [line for dpi in (96, 144, 192) for line in (
+                *opened, f"edit: {LONGEST}", f"shown: as at {dpi} dpi, end in view", NOT_INSTALLED, "exit: 1")],
+            installed=LONGEST, left={r"C:\Kept\Tessellograph.exe": None, default: None}),
     }
 
 
 class Run:
     def __init__(self, arch, build):
         self.build, self.failures = build, 0
-        self.prefix = Prefix(arch, os.environ.get("TESSELLOGRAPH_WINE_PREFIXES") or os.path.join(build, "..", "wine-prefixes"))
+        prefixes = os.environ.get("TESSELLOGRAPH_WINE_PREFIXES") or os.path.join(build, "..", "wine-prefixes")
+        self.prefix = Prefix(arch, prefixes)
 
     def check(self, ok, what):
         print(("ok   " if ok else "FAIL ") + what)
@@ -174,16 +159,23 @@ class Run:
         self.check(ended, "every program of the run ended")
         return transcript.splitlines()
 
+    def check_files(self, left):
+        for path, content in left.items():
+            host, payload = self.prefix.host(path), content is PAYLOAD
+            if payload:
+                content = open(os.path.join(self.build, "standin", path.rsplit("\\", 1)[1]), "rb").read()
+            found = open(host, "rb").read() if os.path.isfile(host) else os.path.exists(host) or None
+            self.check(found == content, f"{path} " + ("does not exist" if content is None else "holds its payload"
+                                                       if payload else f"still holds {content}"))
+
     def check_values(self, folder, unsaved=()):
-        if folder is None:  # that nothing else is registered is checked natively, by counting
-            ours = (r"software\classes\quorrelin.", r"software\classes\.tpf", r"software\classes\tpffile")
-            return self.check(not any(key.startswith(ours) for key in self.prefix.registry()), "nothing was registered")
         # As a program of the prefix's arch reads them: a 64-bit one in win64.
-        program, in_program_files = folder + r"\Tessellograph.exe", folder.startswith(self.prefix.program_files + "\\")
+        program = rf"{folder}\Tessellograph.exe"
+        in_program_files = str(folder).startswith(self.prefix.program_files + "\\")
         stored = self.prefix.default_values()
         for root, key, kind, text in value_table():
             found, keyclass = stored[f"{root}\\{key}"]
-            if key.endswith(unsaved):
+            if folder is None or key.endswith(unsaved):
                 self.check(keyclass is None, f"{root}\\{key} is not stored")
                 continue
             (found_kind, found_text), expected = found or (None, None), text.replace("{program}", program)
@@ -204,7 +196,7 @@ class Run:
                                        f"({local}, {item}, {extras})")
 
     def make(self, made):
-        """Puts on drive C: folders (None), files (their bytes) and copies of built files (their path)."""
+        """Puts on a drive folders (None), files (their bytes) and copies of built files (their path)."""
         for path, content in made.items():
             host = self.prefix.host(path)
             os.makedirs(host if content is None else os.path.dirname(host), exist_ok=True)
@@ -234,27 +226,20 @@ class Run:
             if "read_only" in scenario:
                 self.prefix.unwritable(scenario["read_only"])
             seen = self.drive(scenario["steps"])
-            self.make(scenario.get("spoil", {}))
-            if "then" in scenario:
-                seen += self.drive(scenario["then"])
+            for files, steps in scenario.get("then", ()):
+                self.make(files)
+                seen += self.drive(steps)
             if not self.check(seen == scenario["expect"], "the driver printed what was expected, and only that"):
                 print(*difflib.unified_diff(scenario["expect"], seen, "expected", "printed", lineterm=""), sep="\n")
             folder = scenario.get("installed")
-            left = dict(scenario.get("left", {}), **{folder + "\\" + name: PAYLOAD for name in PAYLOADS if folder})
-            for path, content in left.items():
-                host, payload = self.prefix.host(path), content is PAYLOAD
-                if payload:
-                    content = open(os.path.join(self.build, "standin", path.rsplit("\\", 1)[1]), "rb").read()
-                found = open(host, "rb").read() if os.path.isfile(host) else os.path.exists(host) or None
-                self.check(found == content, f"{path} " + ("does not exist" if content is None else "holds its payload"
-                                                           if payload else f"still holds {content}"))
+            self.check_files(dict(scenario.get("left", {}), **payloads(folder) if folder else {}))
             if "values" in scenario or folder:
                 self.check_values(scenario.get("values", folder), scenario.get("unsaved", ()))
             if scenario.get("links") or folder:
                 self.check_links(*scenario.get("links") or (PROGRAMS + "\\" + folder.rsplit("\\", 1)[-1], folder))
             if "settings" in scenario:
-                user = self.prefix.registry("user")
-                left = sorted(user[SETTINGS[5:].lower()][1]) if SETTINGS[5:].lower() in user else None
+                found = self.prefix.registry("user").get(SETTINGS[5:].lower())
+                left = found and sorted(found[1])
                 self.check(left == scenario["settings"], f"of the editor's settings {scenario['settings']} are left ({left})")
         finally:
             if hasattr(self, "mount"):
