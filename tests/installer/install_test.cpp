@@ -41,13 +41,11 @@ ExitCode Install(int answer = 7) {
     return RunInstaller();
 }
 
+// Files, keys, COM objects, item lists and COM itself, in that order; one key at a time.
 void ExpectNothingLeftOpen() {
-    EXPECT_EQ(Fake.openFiles, 0);
-    EXPECT_EQ(Fake.openKeys, 0);
-    EXPECT_LE(Fake.maxOpenKeys, 1);  // one key at a time
-    EXPECT_EQ(Fake.liveObjects, 0);
-    EXPECT_EQ(Fake.liveLists, 0);
-    EXPECT_EQ(Fake.com, 0);
+    EXPECT_EQ((std::vector<int>{Fake.openFiles, Fake.openKeys, Fake.liveObjects, Fake.liveLists, Fake.com}),
+              std::vector<int>(5, 0));
+    EXPECT_LE(Fake.maxOpenKeys, 1);
 }
 
 class InstallRun : public ::testing::Test {
@@ -134,10 +132,8 @@ TEST_F(InstallRun, FilesInUseAreWaitedForAndNothingIsWrittenOnCancel) {
         Fake.onBox = [=] { if (retry) Fake.inUse.clear(); };  // and the user closes it
         EXPECT_EQ(Install(), retry ? ExitInstalled : ExitNothingInstalled);
         ASSERT_EQ(Fake.boxes.size(), 2u);
-        EXPECT_EQ(Fake.boxes[0].style, 0x35u);
-        EXPECT_NE(Fake.boxes[0].text.find("is using its files in " + Folder + "."), std::string::npos);
-        EXPECT_GE(Fake.slept, 1800u);
-        EXPECT_LE(Fake.slept, 2200u);
+        EXPECT_EQ(Fake.boxes[0].style, 0x35u);  // Retry and Cancel; the words are checked under Wine
+        EXPECT_NEAR(Fake.slept, 2000, 200);
         EXPECT_EQ(Fake.boxes[1].text.substr(0, 29), retry ? "Tessellograph is installed!!!" : "Tessellograph was not install");
         ExpectEveryFileWhole(retry ? "" : "all");
         EXPECT_EQ(Fake.values.size(), retry ? 43u : 0u);
