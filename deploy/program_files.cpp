@@ -20,6 +20,7 @@ bool CreateInstallFolder() {
 }
 
 // The file's own name with "tmp" for its three-letter extension: never longer.
+// The names are ours, so their last four bytes are single-byte characters.
 static bool ComposeTemporaryPath(const char* path, char (&temporary)[TextCapacity]) {
     unsigned length = StringLength(path);
     if (length < 4 || path[length - 4] != '.' || !SetText(temporary, path)) return false;
