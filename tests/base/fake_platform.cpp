@@ -13,7 +13,6 @@ namespace {
 struct Rule {
     std::string function, subject;
     PlatformError error;
-    int after;
 };
 std::vector<Rule> rules;
 std::map<PlatformHandle, std::string> named;  // what each handle stands for
@@ -33,7 +32,6 @@ PlatformHandle NewHandle(const std::string& name) {
 PlatformError Refused(const std::string& function, const std::string& subject) {
     for (auto rule = rules.begin(); rule != rules.end(); ++rule) {
         if (rule->function != function || subject.find(rule->subject) == std::string::npos) continue;
-        if (rule->after-- > 0) return 0;
         PlatformError error = rule->error;
         rules.erase(rule);
         return error;
@@ -70,8 +68,8 @@ void ResetFake() {
     ResetFailures();
 }
 
-void Fail(const std::string& function, PlatformError error, const std::string& subject, int after) {
-    rules.push_back({function, subject, error, after});
+void Fail(const std::string& function, PlatformError error, const std::string& subject) {
+    rules.push_back({function, subject, error});
 }
 
 std::vector<std::string> Characters(const std::string& text) {

@@ -63,9 +63,9 @@ struct FakeWorld {
 extern FakeWorld Fake;
 
 void ResetFake();  // a new machine and a new installer state
-// The call of `function` whose subject (a path, a key) contains `subject`
-// fails with `error`, once `after` such calls have gone through.
-void Fail(const std::string& function, PlatformError error, const std::string& subject = "", int after = 0);
+// The next call of `function` whose subject (a path, a key) contains
+// `subject` fails with `error`; each rule fails one call.
+void Fail(const std::string& function, PlatformError error, const std::string& subject = "");
 // The characters of a text in the fake's code page, and whether the shell can
 // give that text.
 std::vector<std::string> Characters(const std::string& text);
