@@ -40,6 +40,18 @@ static PlatformError WritePieces(PlatformHandle file, Payload payload) {
     return 0;
 }
 
+static bool Held(PlatformError error) { return error == ErrorSharingViolation || error == ErrorLockViolation; }
+
+// A virus scanner opens a new program as it is closed, and holds it a moment.
+static PlatformError MoveIntoPlace(const char* temporary, const char* path) {
+    PlatformError error = SysReplaceFile(temporary, path);
+    for (unsigned waited = 0; Held(error) && waited < QuietWait; waited += RetryInterval) {
+        SysSleep(RetryInterval);
+        error = SysReplaceFile(temporary, path);
+    }
+    return error;
+}
+
 // Written whole under a temporary name, on the disk, then moved over the old
 // file: any failure leaves the old file exactly as it was.
 static PlatformError ReplaceFileWith(const char* path, const char* temporary, Payload payload) {
@@ -50,7 +62,7 @@ static PlatformError ReplaceFileWith(const char* path, const char* temporary, Pa
     if (error == 0) error = SysFlushFile(file);
     PlatformError closed = SysCloseHandle(file);
     if (error == 0) error = closed;
-    if (error == 0) error = SysReplaceFile(temporary, path);
+    if (error == 0) error = MoveIntoPlace(temporary, path);
     if (error != 0) SysDeleteFile(temporary);
     return error;
 }
@@ -63,11 +75,7 @@ bool WriteFileFromImage(const char* path, Payload payload) {
     return error == 0;
 }
 
-bool FileInUse(const char* path) {
-    if (path[0] == 0) return false;
-    PlatformError error = SysTryOpenForWriting(path);
-    return error == ErrorSharingViolation || error == ErrorLockViolation;
-}
+bool FileInUse(const char* path) { return path[0] != 0 && Held(SysTryOpenForWriting(path)); }
 
 bool WriteSampleDocument() { return WriteFileFromImage(SampleDocumentPath, GetPayload(SampleDocument)); }
 

@@ -5,6 +5,10 @@
 
 bool CreateInstallFolder();  // an existing folder is fine
 
+// How long, and how often, a file another program holds is tried again:
+// an indexer, a scanner or a sync client holds one for a moment.
+enum { QuietWait = 2000, RetryInterval = 200 };  // milliseconds
+
 // Writes path (a name with a three-letter extension) straight from the image,
 // in pieces, under the same name with the extension "tmp"; that file replaces
 // one at path only once it is complete and on the disk.

@@ -6,8 +6,6 @@
 #include "deploy/program_files.h"
 
 static const char Caption[] = "TessellographInstall";
-// An indexer, a scanner or a sync client holds a file for a moment.
-static const unsigned QuietWait = 2000, RetryInterval = 200;  // milliseconds
 
 bool OnlyCopyRunning() {
     if (SysClaimMutex("Global\\TessellographInstall")) return true;

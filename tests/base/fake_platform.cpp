@@ -130,6 +130,7 @@ PlatformError SysCloseHandle(PlatformHandle file) {
 }
 
 PlatformError SysReplaceFile(const char* from, const char* to) {
+    if (Fake.moveTries[from]++ < Fake.scanTries) return ErrorSharingViolation;
     if (PlatformError error = Refused("MoveFileExA", to)) return error;
     if (Fake.inUse.count(to) || Fake.folders.count(to) || !Fake.files.count(from))
         return Fake.files.count(from) ? ErrorAccessDenied : ErrorFileNotFound;

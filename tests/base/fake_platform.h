@@ -40,6 +40,7 @@ struct FakeWorld {
     std::map<std::string, std::string> files;  // path -> bytes
     std::map<std::string, int> inUse;  // path -> opens for writing it still refuses (-1: all)
     std::set<std::string> userClasses;  // keys under HKCU\Software\Classes
+    int scanTries = 0;  // a scanner holds each new file for that many tries to move it
     unsigned shortWriteBy = 0;                            // bytes every write leaves out
     std::deque<std::function<void()>> dialog;             // steps once the dialog is open
     std::deque<std::pair<ItemPath, std::string>> browse;  // each Browse's pick
@@ -50,6 +51,7 @@ struct FakeWorld {
     // What the run left.
     std::vector<std::string> events;  // "folder P", "file P N" (in place), "link P", "value K"... in order
     unsigned slept = 0;  // milliseconds
+    std::map<std::string, int> moveTries;  // per file moved into place
     std::map<std::string, FakeValue> values;  // "HKLM\\path"
     std::map<std::string, std::string> links;  // shortcut -> target
     std::vector<FakeBox> boxes;
