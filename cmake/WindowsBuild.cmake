@@ -63,9 +63,10 @@ add_dependencies(PayloadBlockObject StandInEditor StandInEngine StandInSample)
 # The Windows x86 ABI promises a 4-byte aligned stack, no more. Every buffer
 # is static, so no frame reaches past the stack's guard page: no probes are
 # needed (there is no runtime to probe with), and arguments are pushed. A
-# frame of a page or more stops the build.
+# frame of a page or more stops the build. Data keeps the ABI's alignment,
+# not the 32 bytes GCC gives long strings for vector loads we never make.
 set(INSTALLER_CODE_OPTIONS
-    -Oz -flto -fomit-frame-pointer -mpreferred-stack-boundary=2 -mno-stack-arg-probe -mno-accumulate-outgoing-args
+    -Oz -flto -fomit-frame-pointer -malign-data=abi -mpreferred-stack-boundary=2 -mno-stack-arg-probe -mno-accumulate-outgoing-args
     -Werror=frame-larger-than=4096)
 set(INSTALLER_COMPILE_OPTIONS
     ${INSTALLER_CODE_OPTIONS} -std=c++17 -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
