@@ -71,11 +71,11 @@ bool WriteFileFromImage(const char* path, Payload payload) {
     static char temporary[TextCapacity];
     PlatformError error = ErrorFilenameTooLong;
     if (ComposeTemporaryPath(path, temporary)) error = ReplaceFileWith(path, temporary, payload);
-    if (error != 0) RecordFailure(path[0] != 0 ? path : InstallPath, error);
+    if (error != 0) RecordFailure(path, error);
     return error == 0;
 }
 
-bool FileInUse(const char* path) { return path[0] != 0 && Held(SysTryOpenForWriting(path)); }
+bool FileInUse(const char* path) { return Held(SysTryOpenForWriting(path)); }
 
 bool WriteSampleDocument() { return WriteFileFromImage(SampleDocumentPath, GetPayload(SampleDocument)); }
 

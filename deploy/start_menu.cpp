@@ -10,11 +10,6 @@
 static char StartMenuGroup[TextCapacity];
 static bool GroupKnown;
 
-static char LinkPath[TextCapacity];
-static unsigned short WideLinkPath[TextCapacity];
-static char LinkTarget[TextCapacity];
-
-
 static const char ProgramsFolderName[] = "the all-users Programs folder";
 
 // A shell folder's path, or the error that kept the shell from giving one
@@ -60,49 +55,52 @@ bool CreateStartMenuGroup() {
 }
 
 // One shell-link object per shortcut: set the target, save, release.
-static bool SaveShortcut() {
-    PlatformError error = SysAnsiToWide(LinkPath, WideLinkPath, TextCapacity);
+static bool SaveShortcut(const char* linkPath, const char* target) {
+    static unsigned short wideLinkPath[TextCapacity];
+    PlatformError error = SysAnsiToWide(linkPath, wideLinkPath, TextCapacity);
     if (error != 0) {
-        RecordFailure(LinkPath, error);
+        RecordFailure(linkPath, error);
         return false;
     }
     PlatformHandle link = nullptr;
     error = SysCreateShellLink(&link);
     if (error != 0) {
-        RecordFailure(LinkPath, error);
+        RecordFailure(linkPath, error);
         return false;
     }
     PlatformHandle persistFile = nullptr;
     error = SysQueryPersistFile(link, &persistFile);
     if (error == 0) {
-        error = SysShellLinkSetPath(link, LinkTarget);
-        PlatformError saved = SysPersistFileSave(persistFile, WideLinkPath);
+        error = SysShellLinkSetPath(link, target);
+        PlatformError saved = SysPersistFileSave(persistFile, wideLinkPath);
         if (error == 0) error = saved;
         SysRelease(persistFile);
     }
     SysRelease(link);
-    if (error != 0) RecordFailure(LinkPath, error);
+    if (error != 0) RecordFailure(linkPath, error);
     return error == 0;
 }
 
 bool CreateShortcuts() {
+    static char linkPath[TextCapacity];
+    static char target[TextCapacity];
     // Without a group there is nowhere to put them.
     if (!GroupKnown) {
         RecordFailure(ProgramsFolderName, ErrorPathNotFound);
         return false;
     }
-    if (!SetText(LinkPath, StartMenuGroup) || !AppendText(LinkPath, "\\Tessellograph3D.lnk") ||
-        !SetText(LinkTarget, EngineProgramPath)) {
+    if (!SetText(linkPath, StartMenuGroup) || !AppendText(linkPath, "\\Tessellograph3D.lnk") ||
+        !SetText(target, EngineProgramPath)) {
         RecordFailure(StartMenuGroup, ErrorFilenameTooLong);
         return false;
     }
     bool ok = true;
     unsigned char shortcutCount = 2;
     for (;;) {
-        ok = SaveShortcut() && ok;
+        ok = SaveShortcut(linkPath, target) && ok;
         if (--shortcutCount == 0) break;
-        DropThreeDBeforeExtension(LinkPath);
-        DropThreeDBeforeExtension(LinkTarget);
+        DropThreeDBeforeExtension(linkPath);
+        DropThreeDBeforeExtension(target);
     }
     return ok;
 }

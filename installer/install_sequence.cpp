@@ -22,16 +22,14 @@ const InstallStage InstallSequence[InstallStageCount] = {
     {11, RegisterTpfAssociation},
 };
 
-// The dialog accepts only folders these fit after; an empty path makes the
-// stages that need it fail rather than write somewhere else.
-static void FormProgramPath(char (&path)[TextCapacity], const char* fileName) {
-    if (!SetText(path, InstallPath) || !AppendText(path, fileName)) path[0] = 0;
+static bool FormProgramPath(char (&path)[TextCapacity], const char* fileName) {
+    return SetText(path, InstallPath) && AppendText(path, fileName);
 }
 
-void FormInstallPaths() {
-    FormProgramPath(MainProgramPath, "\\Tessellograph.exe");
-    FormProgramPath(EngineProgramPath, "\\Tessellograph3D.exe");
-    FormProgramPath(SampleDocumentPath, "\\Brick.tpf");
+bool FormInstallPaths() {
+    return FormProgramPath(MainProgramPath, "\\Tessellograph.exe") &&
+           FormProgramPath(EngineProgramPath, "\\Tessellograph3D.exe") &&
+           FormProgramPath(SampleDocumentPath, "\\Brick.tpf");
 }
 
 unsigned RunInstallSequence() {

@@ -10,7 +10,8 @@ struct InstallStage {
 enum { InstallStageCount = 10 };
 extern const InstallStage InstallSequence[InstallStageCount];
 
-// The paths of the three files, from the install folder as the dialog left it.
-void FormInstallPaths();
+// The paths of the three files, from the install folder as the dialog left it;
+// false when one would not fit, which the dialog's folder check rules out.
+bool FormInstallPaths();
 // Runs every stage. Returns the number of stages that failed.
 unsigned RunInstallSequence();

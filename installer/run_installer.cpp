@@ -43,9 +43,8 @@ ExitCode RunInstaller() {
     ChooseDefaultInstallPath();
     FolderBrowser.flags = BrowseNewDialogStyle | BrowseReturnOnlyFileSystemFolders;
 
-    bool install = SysRunDialog(Module, "TPFI000", InstallLocationDialogProc) == DialogInstall;
-    if (install) FormInstallPaths();
-    install = install && InstallFilesFree();
+    bool install = SysRunDialog(Module, "TPFI000", InstallLocationDialogProc) == DialogInstall &&
+                   FormInstallPaths() && InstallFilesFree();
     if (install) RunInstallSequence();
     ExitCode code = install ? ReportInstall() : ReportNothingInstalled();
 

@@ -20,47 +20,44 @@ const DocumentType DocumentTypeTable[DocumentTypeCount] = {
     {".ico", "Tessellograph Icon", NoProgramIcon},
 };
 
-
-static char KeyPath[TextCapacity];
-static char ValueText[TextCapacity];
-
 static ProgramNaming MainProgramNaming() {
     return ProgramNaming{MainProgramPath, ProgramFilesPath, ProgramFilesReference};
 }
 
-// Writes ValueText when it could be composed; a text that did not fit is a
-// failure of this key, and the walk goes on.
-static bool WriteComposed(bool composed, RegistryRoot root, KeyAccess access,
-                          RegistryValueType type) {
+// A value that names the main program, written when its text could be
+// composed; a text that did not fit is a failure of this key, and the walk
+// goes on.
+static bool WriteProgramValue(const char* keyPath, bool composed, const char* text) {
     if (!composed) {
         RecordFailure(MainProgramPath, ErrorFilenameTooLong);
         return false;
     }
-    return SetDefaultValue(root, KeyPath, access, type, ValueText);
+    return SetDefaultValue(RootLocalMachine, keyPath, CreateKey, ValueExpandString, text);
 }
 
-static bool ComposeDocumentKey(const DocumentType& row, const char* suffix) {
-    return SetText(KeyPath, "SOFTWARE\\Classes\\Quorrelin.Tessellograph") &&
-           AppendText(KeyPath, row.extension) && AppendText(KeyPath, suffix);
+static bool ComposeDocumentKey(char (&keyPath)[TextCapacity], const DocumentType& row, const char* suffix) {
+    return SetText(keyPath, "SOFTWARE\\Classes\\Quorrelin.Tessellograph") &&
+           AppendText(keyPath, row.extension) && AppendText(keyPath, suffix);
 }
 
 static bool RegisterDocumentType(const DocumentType& row) {
+    static char keyPath[TextCapacity];
+    static char value[TextCapacity];
     ProgramNaming naming = MainProgramNaming();
     bool ok = true;
-    if (ComposeDocumentKey(row, "\\shell\\open\\command")) {
-        ok = WriteComposed(OpenCommandText(ValueText, sizeof ValueText, naming), RootLocalMachine,
-                           CreateKey, ValueExpandString) && ok;
+    if (ComposeDocumentKey(keyPath, row, "\\shell\\open\\command")) {
+        ok = WriteProgramValue(keyPath, OpenCommandText(value, sizeof value, naming), value) && ok;
     }
-    if (ComposeDocumentKey(row, "\\DefaultIcon")) {
+    if (ComposeDocumentKey(keyPath, row, "\\DefaultIcon")) {
         if (row.iconIndex == NoProgramIcon) {
-            ok = SetDefaultValue(RootLocalMachine, KeyPath, CreateKey, ValueString, "%1") && ok;
+            ok = SetDefaultValue(RootLocalMachine, keyPath, CreateKey, ValueString, "%1") && ok;
         } else {
-            bool composed = ProgramIconText(ValueText, sizeof ValueText, naming, row.iconIndex);
-            ok = WriteComposed(composed, RootLocalMachine, CreateKey, ValueExpandString) && ok;
+            bool composed = ProgramIconText(value, sizeof value, naming, row.iconIndex);
+            ok = WriteProgramValue(keyPath, composed, value) && ok;
         }
     }
-    if (ComposeDocumentKey(row, "")) {
-        ok = SetDefaultValue(RootLocalMachine, KeyPath, OpenKey, ValueString, row.description) && ok;
+    if (ComposeDocumentKey(keyPath, row, "")) {
+        ok = SetDefaultValue(RootLocalMachine, keyPath, OpenKey, ValueString, row.description) && ok;
     }
     return ok;
 }
@@ -74,14 +71,13 @@ bool RegisterDocumentTypes() {
 // Written where every user reads it: a write through HKEY_CLASSES_ROOT goes to
 // the installing user's own classes when the key is there already.
 bool RegisterTpfAssociation() {
+    static char value[TextCapacity];
     ProgramNaming naming = MainProgramNaming();
     bool ok = SetDefaultValue(RootLocalMachine, "SOFTWARE\\Classes\\.tpf", CreateKey, ValueString, "tpffile");
-    SetText(KeyPath, "SOFTWARE\\Classes\\tpffile\\shell\\open\\command");
-    ok = WriteComposed(OpenCommandText(ValueText, sizeof ValueText, naming), RootLocalMachine,
-                       CreateKey, ValueExpandString) && ok;
-    SetText(KeyPath, "SOFTWARE\\Classes\\tpffile\\DefaultIcon");
-    ok = WriteComposed(ProgramIconText(ValueText, sizeof ValueText, naming, 0), RootLocalMachine,
-                       CreateKey, ValueExpandString) && ok;
+    ok = WriteProgramValue("SOFTWARE\\Classes\\tpffile\\shell\\open\\command",
+                           OpenCommandText(value, sizeof value, naming), value) && ok;
+    ok = WriteProgramValue("SOFTWARE\\Classes\\tpffile\\DefaultIcon",
+                           ProgramIconText(value, sizeof value, naming, 0), value) && ok;
     ok = SetDefaultValue(RootLocalMachine, "SOFTWARE\\Classes\\tpffile", OpenKey, ValueString,
                          "Tessellograph TPF File") && ok;
     SysNotifyAssociationsChanged();
