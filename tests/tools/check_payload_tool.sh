@@ -13,13 +13,6 @@ exe=$2/TessellographInstall.exe work=$3 out=$3/out
 source "$(dirname "$0")/../checks.sh"
 files=("$2"/standin/{Tessellograph.exe,Tessellograph3D.exe,Brick.tpf})
 rm -rf "$work"; mkdir -p "$work"; trap 'rm -rf "$work"' EXIT
-outcome() {  # outcome exit-status "text the output must hold" command...; exit 2 comes with one line
-    local status=$1 text=$2 output got; shift 2
-    output=$("$@" 2>&1); got=$?
-    [ "$got" = "$status" ] && [[ $output == *"$text"* ]] && { [ "$got" != 2 ] || [ "$(wc -l <<<"$output")" = 1 ]; } ||
-        { echo "exit $got: $output"; false; }
-}
-expect() { check "$1" outcome "${@:2}"; }
 size() { stat -c %s "$1"; }
 snapshot() { find "$1" -printf '%y %P\n' -type f -exec md5sum {} + 2>/dev/null | sort; }
 as_before() {  # as_before FOLDER command...: its status, or 9 and what FOLDER holds when it is not as it was
@@ -57,19 +50,17 @@ extracting() {
 }
 
 refused() { expect "refuses $1" 2 "$2" "$tool" extract "$3" "$out"; }  # refused "what" "text of its message" FILE
-patched() {  # patched OFFSET BYTES: a copy of the installer with BYTES written at OFFSET
-    cp "$exe" "$work/patched"; printf "$2" | dd of="$work/patched" bs=1 seek="$1" conv=notrunc status=none; echo "$work/patched"
-}
+altered() { patched "$exe" "$1" "$2" "$work/patched" && echo "$work/patched"; }  # altered OFFSET BYTES: a copy, named
 refusing() {
     local header=$(grep -obUa '\.payload' "$exe" | head -1 | cut -d: -f1) block
     block=$(od -An -tu4 -j $((header + 20)) -N4 "$exe")
     for cut in 64 300 $((block + 100)) $(($(size "$exe") - 1)); do
         head -c $cut "$exe" >"$work/cut"; refused "a file cut at $cut bytes" "past the end of the file" "$work/cut"
     done
-    refused "a section table pointing past the end" ".payload) runs past the end" "$(patched $((header + 20)) '\0\0\0\20')"
-    refused "a length field too big" "length field of Tessellograph.exe runs past" "$(patched $((block + $(size "${files[0]}"))) '\360\377\377\377')"
-    refused "lengths that do not add up" "leave $(size "${files[0]}") of its bytes" "$(patched $((block + $(size "${files[0]}"))) '\0\0\0\0')"
-    refused "no payload section" "no .payload section" "$(patched $header '\0')"
+    refused "a section table pointing past the end" ".payload) runs past the end" "$(altered $((header + 20)) '\0\0\0\20')"
+    refused "a length field too big" "length field of Tessellograph.exe runs past" "$(altered $((block + $(size "${files[0]}"))) '\360\377\377\377')"
+    refused "lengths that do not add up" "leave $(size "${files[0]}") of its bytes" "$(altered $((block + $(size "${files[0]}"))) '\0\0\0\0')"
+    refused "no payload section" "no .payload section" "$(altered $header '\0')"
     head -c 5000 /dev/urandom >"$work/random"; refused "random bytes" "" "$work/random"
     expect "refusals make no folder" 0 "" test ! -e "$out"
 }
