@@ -91,23 +91,16 @@ ExternalProject_Add(windows
 set(WINDOWS_BUILD_DIR ${CMAKE_BINARY_DIR}/windows)
 
 # The installer as the build makes it: its shape, its signing, and the payload files it refuses.
-set(CHECK_BUILD ${PROJECT_SOURCE_DIR}/tests/build/check_build.sh ${PROJECT_SOURCE_DIR} ${WINDOWS_BUILD_DIR}
-    $<TARGET_FILE:PayloadTool>)
-add_test(NAME executable.shape COMMAND ${CHECK_BUILD} ${CMAKE_BINARY_DIR}/build-shape shape)
+add_test(NAME executable COMMAND ${PROJECT_SOURCE_DIR}/tests/build/check_build.sh ${PROJECT_SOURCE_DIR} ${WINDOWS_BUILD_DIR}
+                                 $<TARGET_FILE:PayloadTool> ${CMAKE_BINARY_DIR}/build-check)
+set_tests_properties(executable PROPERTIES TIMEOUT 1200)
 # tessellograph-payload on the built installer and on broken copies of it.
-foreach(group IN ITEMS reading extracting refusing)
-    add_test(NAME payload.${group}
-        COMMAND ${PROJECT_SOURCE_DIR}/tests/tools/check_payload_tool.sh $<TARGET_FILE:PayloadTool>
-                ${WINDOWS_BUILD_DIR} ${CMAKE_BINARY_DIR}/payload-${group} ${group})
-endforeach()
+add_test(NAME payload_tool COMMAND ${PROJECT_SOURCE_DIR}/tests/tools/check_payload_tool.sh $<TARGET_FILE:PayloadTool>
+                                   ${WINDOWS_BUILD_DIR} ${CMAKE_BINARY_DIR}/payload-tool-check)
 # tools/wine-machine: its decision, and a run in the emulated machine.
 add_test(NAME wine_machine COMMAND ${PROJECT_SOURCE_DIR}/tests/tools/check_wine_machine.sh ${PROJECT_SOURCE_DIR}
                                    ${CMAKE_BINARY_DIR}/wine-machine-check)
 set_tests_properties(wine_machine PROPERTIES TIMEOUT 600)
-add_test(NAME executable.reproducible_and_signed COMMAND ${CHECK_BUILD} ${CMAKE_BINARY_DIR}/build-signing signing)
-add_test(NAME executable.refuses_bad_payloads COMMAND ${CHECK_BUILD} ${CMAKE_BINARY_DIR}/build-refusal refusal)
-set_tests_properties(executable.refuses_bad_payloads PROPERTIES TIMEOUT 600)
-set_tests_properties(executable.reproducible_and_signed PROPERTIES TIMEOUT 900)
 
 find_package(Python3 COMPONENTS Interpreter REQUIRED)
 if(EXISTS ${PROJECT_SOURCE_DIR}/tests/wine/WineTests.cmake)
@@ -120,9 +113,9 @@ if(TEST wine.win32.prepare)
         COMMAND ${PROJECT_SOURCE_DIR}/bench/run --check ${WINDOWS_BUILD_DIR})
     set_tests_properties(bench.nsis_installs_the_same PROPERTIES
         FIXTURES_REQUIRED "wine_build;wine_prefix_win32" LABELS wine TIMEOUT 1800)
-    # The signed installer that executable.reproducible_and_signed keeps, installed under Wine.
+    # The signed installer that the executable test keeps, installed under Wine.
     add_test(NAME wine.win32.signed COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/wine/scenario.py
-                                            win32 default ${CMAKE_BINARY_DIR}/build-signing.signed)
-    set_tests_properties(wine.win32.signed PROPERTIES DEPENDS executable.reproducible_and_signed
+                                            win32 default ${CMAKE_BINARY_DIR}/build-check.signed)
+    set_tests_properties(wine.win32.signed PROPERTIES DEPENDS executable
         FIXTURES_REQUIRED wine_prefix_win32 LABELS wine TIMEOUT 1200)
 endif()

@@ -14,22 +14,15 @@ trap 'rm -rf "$work"' EXIT
 # header the kernel refuses.
 printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\000\000\003\000' >refused-loader
 chmod +x refused-loader
-without_32bit() {
-    local as_root=()
-    [ "$(id -u)" -eq 0 ] || as_root=(-r)
-    unshare "${as_root[@]}" -m bash -c 'mount --bind "$1" /lib/ld-linux.so.2 && shift && "$@"' _ \
-        "$work/refused-loader" "$@"
-}
+# (unshare -r: a user namespace of its own, for root or not, as the payload tool's checks use.)
+without_32bit() { unshare -rm bash -c 'mount --bind "$1" /lib/ld-linux.so.2 && "${@:2}"' _ "$work/refused-loader" "$@"; }
 
 without_32bit env -u TESSELLOGRAPH_WINE "$tool" --where >where 2>&1
 check "with no 32-bit programs it chooses the emulated machine ($(cat where))" grep -qx emulated where
-TESSELLOGRAPH_WINE=direct without_32bit "$tool" touch ran >forced 2>&1; status=$?
-check "forced direct there, it refuses, says why and runs nothing (status $status)" \
-    bash -c '[ "$1" = 1 ] && [ ! -e ran ] &&
-             grep -q "TESSELLOGRAPH_WINE=direct, but this machine runs no 32-bit x86 programs" forced' _ "$status"
-TESSELLOGRAPH_WINE=nowhere "$tool" true 2>bad; status=$?
-check "an unknown TESSELLOGRAPH_WINE is refused (status $status)" \
-    bash -c '[ "$1" = 2 ] && grep -q "must be direct or emulated" bad' _ "$status"
+TESSELLOGRAPH_WINE=direct expect "forced direct there, it refuses and says why" 1 \
+    "TESSELLOGRAPH_WINE=direct, but this machine runs no 32-bit x86 programs" without_32bit "$tool" touch ran
+check "... and runs nothing" test ! -e ran
+TESSELLOGRAPH_WINE=nowhere expect "an unknown TESSELLOGRAPH_WINE is refused" 2 "must be direct or emulated" "$tool" true
 
 # In the guest: this folder, this environment, a 32-bit program, files the
 # host reads afterwards, and the command's own status.
