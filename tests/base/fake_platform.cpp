@@ -204,10 +204,10 @@ void SysShowTextEnd(PlatformHandle, int) {}
 int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style) {
     Fake.boxes.push_back({owner == Dialog, caption, text, style});
     Fake.events.push_back(std::string("box ") + text);
-    if (Fake.onBox) Fake.onBox();
     if ((style & 0xF) == 0) return 1;  // IDOK
-    int answer = Fake.answers.empty() ? (style & 0xF) == 4 ? Fake.answer : 2 : Fake.answers.front();  // IDCANCEL
-    if (!Fake.answers.empty()) Fake.answers.pop_front();
+    if (Fake.answers.empty()) return (style & 0xF) == 4 ? 7 : 2;  // IDNO to Yes and No, else IDCANCEL
+    int answer = Fake.answers.front();
+    Fake.answers.pop_front();
     return answer;
 }
 

@@ -44,9 +44,7 @@ struct FakeWorld {
     unsigned shortWriteBy = 0;                            // bytes every write leaves out
     std::deque<std::function<void()>> dialog;             // steps once the dialog is open
     std::deque<std::pair<ItemPath, std::string>> browse;  // each Browse's pick
-    int answer = 7;                                       // IDNO, to a box with Yes
-    std::deque<int> answers;                              // to each box with buttons first
-    std::function<void()> onBox;                          // the user acts while a box shows
+    std::deque<int> answers;                              // to each box with buttons; then No, or Cancel
     std::string reason;                                   // the system's text for every error, if set
     // What the run left.
     std::vector<std::string> events;  // "folder P", "file P N" (in place), "link P", "value K"... in order

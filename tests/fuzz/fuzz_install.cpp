@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Fake.browse.push_back({static_cast<ItemPath>(answers >> 4 & 3), chosen});
     Fake.wow64 = answers & 0x40;
     Fake.japanese = answers & 0x80;
-    Fake.answer = user & 1 ? 6 : 7;  // Yes or No
+    Fake.answers = {user & 1 ? 6 : 7};  // Yes or No
     Fake.desktopShell = user & 2;
     Press(ControlBrowse);
     Press(ControlOk);

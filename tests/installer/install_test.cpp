@@ -37,7 +37,7 @@ void ExpectEveryFileWhole(const std::string& old = "") {
 
 ExitCode Install(int answer = 7) {
     Press(ControlOk);
-    Fake.answer = answer;
+    Fake.answers.push_back(answer);
     return RunInstaller();
 }
 
@@ -117,31 +117,26 @@ TEST_F(InstallRun, TheDesktopUserHasTheSettingsResetAndTheEditorStarted) {
 }
 
 // A running editor, or a program holding a file a moment: nothing is written
-// until every file can be replaced, and the user decides.
+// until every file can be replaced, and the user decides. (Retry, once the
+// editor is closed, is played under Wine: reinstall.)
 TEST_F(InstallRun, FilesInUseAreWaitedForAndNothingIsWrittenOnCancel) {
     InstalledBefore();
     Fake.inUse[Files[0]] = 3;  // a scanner, briefly: no box
+    Fake.scanTries = 3;        // and one that holds each new file a moment after it is closed
     EXPECT_EQ(Install(), ExitInstalled);
     EXPECT_EQ(Fake.boxes.size(), 1u);
     ExpectEveryFileWhole();
-    for (int retry : {0, 1}) {
-        ResetFake();
-        InstalledBefore();
-        Fake.inUse[Files[2]] = -1;  // the editor runs
-        Fake.answers = {retry ? 4 : 2};
-        Fake.onBox = [=] { if (retry) Fake.inUse.clear(); };  // and the user closes it
-        EXPECT_EQ(Install(), retry ? ExitInstalled : ExitNothingInstalled);
-        ASSERT_EQ(Fake.boxes.size(), 2u);
-        EXPECT_EQ(Fake.boxes[0].style, 0x35u);  // Retry and Cancel; the words are checked under Wine
-        EXPECT_NEAR(Fake.slept, 2000, 200);
-        EXPECT_EQ(Fake.boxes[1].text.substr(0, 29), retry ? "Tessellograph is installed!!!" : "Tessellograph was not install");
-        ExpectEveryFileWhole(retry ? "" : "all");
-        EXPECT_EQ(Fake.values.size(), retry ? 43u : 0u);
-    }
     ResetFake();
-    Fake.scanTries = 3;  // a scanner holds each new file a moment after it is closed
-    EXPECT_EQ(Install(), ExitInstalled);
-    ExpectEveryFileWhole();
+    InstalledBefore();
+    Fake.inUse[Files[2]] = -1;  // the editor runs, and the user cancels
+    Fake.answers = {2};
+    EXPECT_EQ(Install(), ExitNothingInstalled);
+    ASSERT_EQ(Fake.boxes.size(), 2u);
+    EXPECT_EQ(Fake.boxes[0].style, 0x35u);  // Retry and Cancel; the words are checked under Wine
+    EXPECT_NEAR(Fake.slept, 2000, 200);
+    EXPECT_EQ(Fake.boxes[1].text, "Tessellograph was not installed!!!");
+    ExpectEveryFileWhole("all");
+    EXPECT_TRUE(Fake.values.empty());
     ResetFake();
     Fake.otherCopy = true;  // another copy of the installer runs
     EXPECT_EQ(Install(), ExitNothingInstalled);
