@@ -155,8 +155,8 @@ void SysSleep(unsigned milliseconds) { Fake.slept += milliseconds; }
 bool SysClaimMutex(const char*) { return !Fake.otherCopy; }
 
 bool SysGetDesktopUser(char (&sid)[TextCapacity]) {
-    std::snprintf(sid, sizeof sid, "%s", Fake.desktopUser.c_str());
-    return Fake.desktopShell && !Fake.desktopUser.empty();
+    std::snprintf(sid, sizeof sid, "S-1-5-21-1-2-3-1001");  // not the installer's own user
+    return Fake.desktopShell;
 }
 
 // A double-byte character becomes one unit, lead byte high, so it can be read back.
@@ -287,9 +287,9 @@ ShellLaunch SysShellExecuteAsUser(const char* file, const char* parameters, int 
 
 void SysShellExecute(PlatformHandle owner, const char* verb, const char* file,
                      const char* parameters, const char* folder, int show) {
-    auto text = [](const char* p) { return std::string(p ? p : "(null)") + "|"; };
-    Fake.launches.push_back("ShellExecuteA " + text(owner ? "window" : nullptr) + text(verb) + text(file) +
-                            text(parameters) + text(folder) + std::to_string(show));
+    // "plain": the default verb, with no owner window and no working folder.
+    std::string how = owner || verb || folder ? "ShellExecuteA " : "plain ";
+    Fake.launches.push_back(how + file + "|" + parameters + "|" + std::to_string(show));
 }
 
 void SysNotifyAssociationsChanged() { Fake.events.push_back("notify"); }

@@ -34,7 +34,6 @@ struct FakeWorld {
     ItemPath programFilesAnswer = ItemPathFound, programsAnswer = ItemPathFound;
     bool japanese = false;  // the ANSI code page is 932, with double-byte characters
     bool wow64 = false, desktopShell = true, shellRefuses = false, otherCopy = false;
-    std::string desktopUser = "S-1-5-21-1-2-3-1001";  // "": cannot be read
     WindowRect workArea = {0, 0, 1024, 768}, window = {82, 33, 388, 157};  // the dialog as laid out
     std::set<std::string> folders;
     std::map<std::string, std::string> files;  // path -> bytes
