@@ -83,8 +83,7 @@ TEST_F(InstallRun, StagesInTheirOrderWithEveryValueCountingItsNul) {
         EXPECT_LT(EventIndex(order[i - 1]), EventIndex(order[i])) << order[i];
     }
     EXPECT_EQ(Fake.events[EventIndex("notify") - 1], "value HKLM\\SOFTWARE\\Classes\\tpffile");
-    EXPECT_EQ(Fake.events.size(), 3 + 2 + 3 + 2 + 43 + 1 + 1u);  // each thing once
-    EXPECT_EQ(Fake.values.size(), 43u);
+    EXPECT_EQ(Fake.events.size(), 3 + 2 + 3 + 2 + 43 + 1 + 1u);  // each thing once; Wine reads the 43 values
     for (auto& value : Fake.values) EXPECT_EQ(value.first.compare(0, 5, "HKLM\\"), 0) << value.first;
     // Wine stores a NUL of its own, so only here does the count show.
     for (auto& value : Fake.values) EXPECT_EQ(value.second.byteCount, value.second.text.size() + 1);
@@ -195,27 +194,23 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
     ResetFake();
     Fail("CoCreateInstance", 0x80040154u);  // a missing link object costs that shortcut only
     Fake.programFiles = "C:\\v3D.x";         // and the main one drops only the 3D before its extension
+    Fake.reason = std::string(1000, 'r');    // a reason that does not fit whole is left out, not cut
     Install();
     EXPECT_EQ(Fake.links, (std::map<std::string, std::string>{
                               {Group + "\\Tessellograph.lnk", "C:\\v3D.x\\Quorrelin\\Tessellograph.exe"}}));
+    EXPECT_EQ(Fake.boxes[0].text, Failed + Group + "\\Tessellograph3D.lnk");
     ResetFake();
     InstalledBefore();
     Fake.shortWriteBy = 1;  // Brick.tpf is empty: the engine is the first short file
     EXPECT_EQ(Install(), ExitInstallFailed);
     EXPECT_EQ(Fake.boxes[0].text, Failed + Folder + "\\Tessellograph3D.exe: reason 29.");
     EXPECT_EQ(Fake.files[Files[1]], "old");
-    ResetFake();  // a reason that does not fit whole is left out, not cut
-    Fake.reason = std::string(1000, 'r');
-    Fail("CreateDirectoryA", 5, "Quorrelin");
-    Install();
-    EXPECT_EQ(Fake.boxes[0].text, Failed + Folder);
 }
 
 TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {
     Fail("SHGetMalloc", 0x80004005u);
-    EXPECT_EQ(Install(), ExitNothingInstalled);  // silently: no dialog, no box
-    EXPECT_EQ(EventIndex("dialog"), std::string::npos);
-    EXPECT_TRUE(Fake.boxes.empty());
+    EXPECT_EQ(Install(), ExitNothingInstalled);
+    EXPECT_EQ(Fake.events.size(), 2u);  // silently: the settings reset, then no dialog, no box
     EXPECT_EQ(Fake.com, 0);
     // No Program Files folder: an empty dialog, and OK asks for a folder. A
     // path past the shell's buffer is refused like one past the system's
