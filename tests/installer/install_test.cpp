@@ -150,6 +150,9 @@ TEST_F(InstallRun, LargeFilesAreWrittenInPieces) {
 
 // Each failure: every later stage still runs, the box names the first
 // failure with the system's reason, nothing is offered and nothing leaks.
+// (The install folder that cannot be made, a write that fills the drive and
+// a move that is refused are Wine scenarios: parent_missing, full_drive,
+// readonly_sample and in_the_way.)
 TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
     const struct {
         const char* function;
@@ -158,12 +161,9 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
         std::string named;
         int times = 1;  // the dialog looks up the Programs folder too, and still takes a good folder
     } faults[] = {
-        {"CreateDirectoryA", "Quorrelin", 3, Folder},
         {"CreateFileA", "Tessellograph.tmp", 32, Folder + "\\Tessellograph.exe"},
-        {"WriteFile", "Tessellograph3D", 112, Folder + "\\Tessellograph3D.exe"},
         {"FlushFileBuffers", "Brick", 1784, Folder + "\\Brick.tpf"},
         {"CloseHandle", "Tessellograph.tmp", 59, Folder + "\\Tessellograph.exe"},
-        {"MoveFileExA", "Tessellograph.exe", 112, Folder + "\\Tessellograph.exe"},
         {"SHGetSpecialFolderLocation", "PROGRAMS", 0x80004005u, "the all-users Programs folder", 2},
         {"CreateDirectoryA", "Programs", 5, Group},
         {"MultiByteToWideChar", "", 1113, Group + "\\Tessellograph3D.lnk"},
@@ -184,8 +184,7 @@ TEST_F(InstallRun, EachPlatformFailureIsNamedAndTheRestStillRuns) {
         EXPECT_EQ(Install(6), ExitInstallFailed) << fault.function;
         ASSERT_EQ(Fake.boxes.size(), 1u);
         EXPECT_EQ(Fake.boxes[0].text, Failed + fault.named + ": reason " + std::to_string(fault.error) + ".");
-        EXPECT_EQ(Fake.boxes[0].style, 0x30u);
-        EXPECT_TRUE(Fake.launches.empty()) << fault.function;
+        EXPECT_EQ(Fake.boxes[0].style, 0x30u);  // and no editor starts: Wine's failed runs show that
         EXPECT_EQ(Fake.values.count("HKLM\\SOFTWARE\\Classes\\tpffile"), 1u) << fault.function;
         EXPECT_NE(EventIndex("notify"), std::string::npos);
         ExpectEveryFileWhole(fault.named);
@@ -215,22 +214,21 @@ TEST_F(InstallRun, StartUpThatCannotFindItsFolders) {
     // No Program Files folder: an empty dialog, and OK asks for a folder. A
     // path past the shell's buffer is refused like one past the system's
     // limit. (Where the files, shortcuts and values of a root go, the fuzzer
-    // and the Wine scenario drive_root check.)
+    // and the Wine scenario drive_root check; the other refusals, and that
+    // their boxes are owned by the dialog, refused_folders.)
     ResetFake();
     Fail("SHGetSpecialFolderLocation", 0x80004005u, "PROGRAM_FILES");
     Fake.workArea = {100, 50, 740, 530};  // smaller than the dialog: its caption stays in reach
     Fake.window = {0, 0, 900, 700};
     Press(ControlOk);
-    Fake.browse = {{ItemPathTooLong, "C:\\" + std::string(1100, 'y')}, {ItemPathFound, "D:\\sTARTuP"}, {ItemPathFound, "C:\\"}};
-    for (int i = 0; i < 3; i++) Press(ControlBrowse);
+    Fake.browse = {{ItemPathTooLong, "C:\\" + std::string(1100, 'y')}, {ItemPathFound, "C:\\"}};
+    for (int i = 0; i < 2; i++) Press(ControlBrowse);
     EXPECT_EQ(Install(), ExitInstalled);
     EXPECT_EQ(Fake.placed, std::make_pair(100, 50));
     EXPECT_EQ(Fake.boxes[0].text, "Choose a folder to install Tessellograph in with Browse.");
     EXPECT_NE(Fake.boxes[1].text.find("too long"), std::string::npos);
-    EXPECT_NE(Fake.boxes[2].text.find("named Startup"), std::string::npos);  // its shortcuts would start at sign-in
-    EXPECT_TRUE(Fake.boxes[1].owned);
-    for (int i : {0, 1, 2}) EXPECT_EQ(Fake.boxes[i].style, 0x30u);  // refusals warn
-    EXPECT_EQ(Fake.browsersOwned, std::vector<bool>(3, true));
+    for (int i : {0, 1}) EXPECT_EQ(Fake.boxes[i].style, 0x30u);  // refusals warn
+    EXPECT_EQ(Fake.browsersOwned, std::vector<bool>(2, true));
     ExpectNothingLeftOpen();
 }
 
