@@ -107,8 +107,7 @@ PlatformError SysCreateDirectory(const char* path) {
 bool SysIsFolder(const char* path) { return Fake.folders.count(path) != 0 || IsDriveRoot(path); }
 
 PlatformError SysCreateFile(const char* path, PlatformHandle* file) {
-    if (Fake.inUse.count(path)) return ErrorSharingViolation;  // a running program's own file
-    if (Fake.folders.count(path)) return ErrorAccessDenied;
+    // Only temporary names are created: a program in use or a folder is met by the move.
     PlatformError error = Obtain("CreateFileA", path, file, &Fake.openFiles);
     if (error == 0) Fake.files[path].clear();  // CREATE_ALWAYS empties it at once
     return error;
@@ -143,7 +142,6 @@ PlatformError SysReplaceFile(const char* from, const char* to) {
 void SysDeleteFile(const char* path) { Fake.files.erase(path); }
 
 PlatformError SysTryOpenForWriting(const char* path) {
-    if (Fake.folders.count(path)) return ErrorAccessDenied;
     if (!Fake.files.count(path)) return ErrorFileNotFound;
     auto held = Fake.inUse.find(path);
     if (held == Fake.inUse.end()) return 0;
@@ -155,20 +153,16 @@ void SysSleep(unsigned milliseconds) { Fake.slept += milliseconds; }
 bool SysClaimMutex(const char*) { return !Fake.otherCopy; }
 
 bool SysGetDesktopUser(char (&sid)[TextCapacity]) {
-    std::snprintf(sid, sizeof sid, "%s", Fake.desktopUser.c_str());
-    return Fake.desktopShell && !Fake.desktopUser.empty();
+    std::snprintf(sid, sizeof sid, "S-1-5-21-1-2-3-1001");  // not the installer's own user
+    return Fake.desktopShell;
 }
 
-// A double-byte character becomes one unit, lead byte high, so it can be read back.
+// One unit per byte, so that Save can give the bytes back; Windows makes one
+// per character, never more, so what fits here fits there.
 PlatformError SysAnsiToWide(const char* text, unsigned short* wide, unsigned capacity) {
     if (PlatformError error = Refused("MultiByteToWideChar", text)) return error;
-    unsigned i = 0;
-    for (const std::string& c : Characters(text)) {
-        if (i + 1 >= capacity) break;
-        unsigned char lead = c[0], trail = c.size() == 2 ? c[1] : 0;
-        wide[i++] = static_cast<unsigned short>(c.size() == 1 ? lead : lead << 8 | trail);
-    }
-    wide[i] = 0;
+    if (std::strlen(text) >= capacity) return 122;  // ERROR_INSUFFICIENT_BUFFER
+    for (size_t i = 0; i <= std::strlen(text); i++) wide[i] = static_cast<unsigned char>(text[i]);
     return 0;
 }
 
@@ -204,10 +198,10 @@ void SysShowTextEnd(PlatformHandle, int) {}
 int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style) {
     Fake.boxes.push_back({owner == Dialog, caption, text, style});
     Fake.events.push_back(std::string("box ") + text);
-    if (Fake.onBox) Fake.onBox();
     if ((style & 0xF) == 0) return 1;  // IDOK
-    int answer = Fake.answers.empty() ? (style & 0xF) == 4 ? Fake.answer : 2 : Fake.answers.front();  // IDCANCEL
-    if (!Fake.answers.empty()) Fake.answers.pop_front();
+    if (Fake.answers.empty()) return (style & 0xF) == 4 ? 7 : 2;  // IDNO to Yes and No, else IDCANCEL
+    int answer = Fake.answers.front();
+    Fake.answers.pop_front();
     return answer;
 }
 
@@ -259,7 +253,7 @@ bool Spellable(const std::string& text) {
 }
 
 ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path) {
-    ItemPath kind = named[itemList].empty() ? ItemPathNotOnDisk : browsed.count(itemList) ? browsed[itemList] : ItemPathFound;
+    ItemPath kind = named[itemList].empty() ? ItemPathNotOnDisk : browsed[itemList];
     if (kind == ItemPathFound && !Spellable(named[itemList])) kind = ItemPathNotAnsi;
     path[0] = 0;
     if (kind == ItemPathFound) std::snprintf(path, TextCapacity, "%s", named[itemList].c_str());
@@ -287,9 +281,9 @@ ShellLaunch SysShellExecuteAsUser(const char* file, const char* parameters, int 
 
 void SysShellExecute(PlatformHandle owner, const char* verb, const char* file,
                      const char* parameters, const char* folder, int show) {
-    auto text = [](const char* p) { return std::string(p ? p : "(null)") + "|"; };
-    Fake.launches.push_back("ShellExecuteA " + text(owner ? "window" : nullptr) + text(verb) + text(file) +
-                            text(parameters) + text(folder) + std::to_string(show));
+    // "plain": the default verb, with no owner window and no working folder.
+    std::string how = owner || verb || folder ? "ShellExecuteA " : "plain ";
+    Fake.launches.push_back(how + file + "|" + parameters + "|" + std::to_string(show));
 }
 
 void SysNotifyAssociationsChanged() { Fake.events.push_back("notify"); }
@@ -312,10 +306,7 @@ PlatformError SysShellLinkSetPath(PlatformHandle link, const char* target) {
 
 PlatformError SysPersistFileSave(PlatformHandle persistFile, const unsigned short* widePath) {
     std::string path;
-    for (const unsigned short* p = widePath; *p != 0; p++) {
-        if (*p > 0xFF) path += static_cast<char>(*p >> 8);
-        path += static_cast<char>(*p & 0xFF);
-    }
+    for (const unsigned short* p = widePath; *p != 0; p++) path += static_cast<char>(*p);
     if (PlatformError error = Refused("Save", path)) return error;
     Fake.links[path] = named[linkOf[persistFile]];
     Fake.events.push_back("link " + path);

@@ -34,7 +34,6 @@ struct FakeWorld {
     ItemPath programFilesAnswer = ItemPathFound, programsAnswer = ItemPathFound;
     bool japanese = false;  // the ANSI code page is 932, with double-byte characters
     bool wow64 = false, desktopShell = true, shellRefuses = false, otherCopy = false;
-    std::string desktopUser = "S-1-5-21-1-2-3-1001";  // "": cannot be read
     WindowRect workArea = {0, 0, 1024, 768}, window = {82, 33, 388, 157};  // the dialog as laid out
     std::set<std::string> folders;
     std::map<std::string, std::string> files;  // path -> bytes
@@ -44,9 +43,7 @@ struct FakeWorld {
     unsigned shortWriteBy = 0;                            // bytes every write leaves out
     std::deque<std::function<void()>> dialog;             // steps once the dialog is open
     std::deque<std::pair<ItemPath, std::string>> browse;  // each Browse's pick
-    int answer = 7;                                       // IDNO, to a box with Yes
-    std::deque<int> answers;                              // to each box with buttons first
-    std::function<void()> onBox;                          // the user acts while a box shows
+    std::deque<int> answers;                              // to each box with buttons; then No, or Cancel
     std::string reason;                                   // the system's text for every error, if set
     // What the run left.
     std::vector<std::string> events;  // "folder P", "file P N" (in place), "link P", "value K"... in order

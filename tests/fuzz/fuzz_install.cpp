@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Fake.browse.push_back({static_cast<ItemPath>(answers >> 4 & 3), chosen});
     Fake.wow64 = answers & 0x40;
     Fake.japanese = answers & 0x80;
-    Fake.answer = user & 1 ? 6 : 7;  // Yes or No
+    Fake.answers = {user & 1 ? 6 : 7};  // Yes or No
     Fake.desktopShell = user & 2;
     Press(ControlBrowse);
     Press(ControlOk);
@@ -85,12 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(Length(link.first) <= MaxPathLength && Length(group) <= MaxFolderLength);
     }
     const std::string program = Lower(folder + "\\Tessellograph.exe");
+    // A 32-bit installer on 64-bit Windows names the folder that 64-bit programs expand alike.
+    const std::string reference = Fake.wow64 ? "%ProgramFiles(x86)%" : "%ProgramFiles%";
     for (auto& value : Fake.values) {
         std::string text = value.second.text;  // as Windows expands it
-        for (std::string reference : {"%ProgramFiles(x86)%", "%ProgramFiles%"}) {
-            size_t at = text.find(reference);
-            if (at <= 1) text.replace(at, reference.size(), Fake.programFiles);
-        }
+        size_t at = text.find(reference);
+        if (at <= 1) text.replace(at, reference.size(), Fake.programFiles);
         if (value.second.type != 2) continue;  // only REG_EXPAND_SZ values name the program
         bool command = value.first.size() > 8 && value.first.compare(value.first.size() - 8, 8, "\\command") == 0;
         Check(command ? Lower(text) == "\"" + program + "\" \"%1\"" : Lower(text.substr(0, text.rfind(','))) == program);
