@@ -27,11 +27,16 @@ TEST(ValueText, ProgramFilesBecomesTheReference) {
 }
 
 // The texts themselves are checked where they land, in whole runs.
-TEST(ValueText, AnOpenCommandThatDoesNotFitIsLeftEmpty) {
+TEST(ValueText, TextsThatDoNotFitAreLeftEmpty) {
     ProgramNaming naming{"C:\\Program Files\\Q\\T.exe", "C:\\Program Files", "%ProgramFiles%"};
-    char small[20] = "untouched";
-    EXPECT_FALSE(OpenCommandText(small, sizeof small, naming));
-    EXPECT_STREQ(small, "");  // refused, not cut
+    // 20: the program's own value does not fit; 24: it does, but not what follows it.
+    for (unsigned capacity : {20u, 24u}) {
+        char command[24] = "untouched", icon[24] = "untouched";
+        EXPECT_FALSE(OpenCommandText(command, capacity, naming));
+        EXPECT_FALSE(ProgramIconText(icon, capacity, naming, 27));
+        EXPECT_STREQ(command, "") << capacity;  // refused, not cut
+        EXPECT_STREQ(icon, "") << capacity;
+    }
 }
 
 // In a double-byte code page a character's second byte may look like a letter
