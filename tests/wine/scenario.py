@@ -18,9 +18,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
 from wine_prefix import PROGRAMS, SETTINGS, Prefix, value_table  # noqa: E402
 
-SUCCESS = r"box: Tessellograph is installed!!!\r\nWould you like to run Tessellograph now? | icon"
-NOT_INSTALLED = "box: Tessellograph was not installed!!! | icon"
-IN_USE = r"box: Tessellograph or another program is using its files in {}.\r\nClose it and choose Retry, or Cancel to install nothing. | icon"
+SUCCESS = r"box: TessellographInstall: Tessellograph is installed!!!\r\nWould you like to run Tessellograph now? | icon"
+NOT_INSTALLED = "box: TessellographInstall: Tessellograph was not installed!!! | icon"
+IN_USE = r"box: TessellographInstall: Tessellograph or another program is using its files in {}.\r\nClose it and choose Retry, or Cancel to install nothing. | icon"
 # The longest folder whose files stay within 259 characters, and one longer.
 LONGEST = r"C:\Long" + "\\" + "a" * 60 + "\\" + "b" * 60 + "\\" + "x" * 109
 TOO_LONG = LONGEST[:-109] + "y" * 110
@@ -29,7 +29,8 @@ LONG_GROUP = "C:\\" + "g" * (260 - len(PROGRAMS + "\\" + r"\Tessellograph3D.lnk"
 PATH_TOO_LONG = "The path of the folder you chose is too long.", "a folder with a shorter path"
 UNUSABLE = "The name of the folder you chose has characters that Setup cannot use.", "another folder"
 REFUSED = {  # a folder the dialog refuses: why, and what it asks for instead
-    "browse-item=17": ("The folder you chose is not a folder on a disk.", "a folder on a drive"),  # My Computer
+    "browse=::{20D04FE0-3AEA-1069-A2D8-08002B30309D}": ("The folder you chose is not a folder on a disk.",
+                                                         "a folder on a drive"),  # My Computer
     r"browse=C:\startup": ("The folder you chose is named Startup: Windows would start Tessellograph at every "
                            "sign-in.", "a folder with another name"),
     f"browse={TOO_LONG}": PATH_TOO_LONG, f"browse={LONG_GROUP}": PATH_TOO_LONG,
@@ -55,14 +56,14 @@ def scenarios(pf):
     brick, engine, main = payloads(default)
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
     group = (PROGRAMS + r"\Quorrelin", default)
-    opened = [f"dialog: {default}", "placed: centred"]
+    opened = [f"dialog: Install Tessellograph at: {default}", "placed: centred"]
     editor = rf"editor: Tessellograph - {{}} | {main}".format  # the editor that shows, with its document
     in_use = [*opened, IN_USE.format(default)]
     editor_runs = [f"run={main}", "start", "ok"]  # the editor holds its own program
     soft = pf + "\\ソフト"  # in code page 932 the second byte of ソ is a backslash
 
     def fault(steps, named, reason, edit=(), **checks):  # a failed install: the box names the first failure
-        box = rf"box: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon"
+        box = rf"box: TessellographInstall: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon"
         return dict(dict(values=default, links=group), **checks, steps=steps + ["ok", "answer=ok"],
                     expect=[*opened, *edit, box, "exit: 2"])
     return {
@@ -82,13 +83,13 @@ def scenarios(pf):
                 ({brick: b"j" * 300000, main: b"", group[0] + r"\Tessellograph.lnk": b"\xa5" * 300},
                  [f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"]),
                 ({engine: b"j" * 300000}, editor_runs + ["answer=retry", "answer=no"]),
-                ({brick: b"old sample"}, editor_runs + ["answer=cancel", "answer=ok", "close-editors"])],
+                ({brick: b"old sample"}, editor_runs + ["answer=cancel", "answer=ok"])],
             expect=[*opened, SUCCESS, "exit: 0"] * 2 + [*in_use, editor("(no document)"), SUCCESS, "exit: 0"]
-            + [*in_use, NOT_INSTALLED, "exit: 1", editor("(no document)")],
+            + [*in_use, editor("(no document)"), NOT_INSTALLED, "exit: 1"],
             left=dict(payloads(default), **{brick: b"old sample"})),
         "parent_missing": fault(
-            ["start", r"browse=C:\Deep\Nested", r"rmdir=C:\Deep\Nested"], r"C:\Deep\Nested", "Path not found.",
-            [r"edit: C:\Deep\Nested"], made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None},
+            ["start", r"browse=C:\Deep\Nested", r"rmdir=C:\Deep\Nested", r"rmdir=C:\Deep"], r"C:\Deep\Nested",
+            "Path not found.", [r"edit: C:\Deep\Nested"], made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None},
             values=r"C:\Deep\Nested", links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
         "readonly_sample": fault(  # one that Wine, though root, cannot write
             ["start"], brick, "Access denied.", made={brick: b"old"}, read_only=brick,
@@ -129,11 +130,12 @@ def scenarios(pf):
         "refused_folders": dict(
             made={folder: None for folder in (r"C:\Kept", LONGEST, TOO_LONG, LONG_GROUP, r"C:\a%TEMP%b\c",
                                               "C:\\\u6570\u636e", "C:\\\u0100rea", r"C:\startup")},
-            steps=["start", r"browse=C:\Kept", *REFUSED, f"browse={LONGEST}", "ok", "answer=no"] + [
+            steps=["start", r"browse=C:\Kept"] + [step for browse in REFUSED for step in (browse, "answer=ok")] + [
+                f"browse={LONGEST}", "ok", "answer=no"] + [
                 step for dpi in (96, 144, 192) for step in (
                     f"dpi={dpi}", "start", f"browse={LONGEST}", "measure", "cancel", "answer=ok")],
             expect=[*opened, r"edit: C:\Kept"] + [line for why, instead in REFUSED.values() for line in (
-                rf"refused: {why}\r\nChoose {instead} to install Tessellograph in. | icon | owned", r"edit: C:\Kept")]
+                r"edit: C:\Kept", rf"box: Install Tessellograph at: {why}\r\nChoose {instead} to install Tessellograph in. | icon | owned")]
             + [f"edit: {LONGEST}", SUCCESS, "exit: 0"] + [line for dpi in (96, 144, 192) for line in (
                 *opened, f"edit: {LONGEST}", f"shown: as at {dpi} dpi, end in view", NOT_INSTALLED, "exit: 1")],
             installed=LONGEST, left={r"C:\Kept\Tessellograph.exe": None, default: None}),
