@@ -62,13 +62,12 @@ void WaitGone(HWND window) {
     for (DWORD start = GetTickCount(); IsWindow(window) && GetTickCount() - start < Patience;) Sleep(20);
 }
 
-// Starts a program, with that command line if one is given.
-PROCESS_INFORMATION Launch(const std::string& exe, std::string command = "") {
+// Starts a program: its quoted path, then any arguments.
+PROCESS_INFORMATION Launch(std::string command) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    CreateProcessA(exe.c_str(), command.empty() ? nullptr : &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                   nullptr, &startup, &started);
+    CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started);
     return started;
 }
 
@@ -80,7 +79,7 @@ DWORD ExitCodeOf(HANDLE process) {
 }
 
 void Start(const std::string& exe) {
-    installer = Launch(exe);
+    installer = Launch('"' + exe + '"');
     if (!(dialog = WaitForWindow(nullptr))) return Print("dialog", "none");
     Print("dialog", Text(dialog) + ": " + Text(GetDlgItem(dialog, EditId)));
     RECT work, rect;
@@ -182,9 +181,8 @@ void Answer(const std::string& answer) {
 // Opens a document or shortcut as the user's shell does, with its default
 // verb: in a 64-bit prefix the 64-bit shell, whose %ProgramFiles% differs.
 void Open(const std::string& path) {
-    std::string command = "start.exe \"" + path + "\"";
-    PROCESS_INFORMATION shell = Launch("C:\\windows\\sysnative\\start.exe", command);
-    if (!shell.hProcess) shell = Launch("C:\\windows\\system32\\start.exe", command);
+    PROCESS_INFORMATION shell = Launch("C:\\windows\\sysnative\\start.exe \"" + path + '"');
+    if (!shell.hProcess) shell = Launch("C:\\windows\\system32\\start.exe \"" + path + '"');
     if (ExitCodeOf(shell.hProcess) != 0) return Print("open", "failed");  // start.exe said why
     Editors();
 }
@@ -209,7 +207,8 @@ void Step(const std::string& step, const std::string& installerExe) {
     if (verb == "rmdir") RemoveDirectoryA(argument.c_str());
     if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, argument);
     if (verb == "open") Open(argument);
-    if (verb == "run") WaitForInputIdle(Launch(argument).hProcess, Patience);  // stays running, as an editor does
+    // "run" starts a program that stays running, as an editor does.
+    if (verb == "run") WaitForInputIdle(Launch('"' + argument + '"').hProcess, Patience);
     if (verb == "dpi" && (Dpi = atoi(argument.c_str())))  // for the programs started from now on
         RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &Dpi, sizeof Dpi);
     if (verb == "start") Start(argument.empty() ? installerExe : argument);

@@ -14,8 +14,7 @@ import os
 import subprocess
 import sys
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 from wine_prefix import PROGRAMS, SETTINGS, Prefix, value_table  # noqa: E402
 
 SUCCESS = r"box: TessellographInstall: Tessellograph is installed!!!\r\nWould you like to run Tessellograph now? | icon"
@@ -178,9 +177,8 @@ class Run:
         # As a program of the prefix's arch reads them: a 64-bit one in win64.
         program = rf"{folder}\Tessellograph.exe"
         in_program_files = str(folder).startswith(self.prefix.program_files + "\\")
-        stored = self.prefix.default_values()
-        for root, key, kind, text in value_table():
-            found, keyclass = stored[f"{root}\\{key}"]
+        # default_values() holds the table's keys in the table's order.
+        for (root, key, kind, text), (found, keyclass) in zip(value_table(), self.prefix.default_values().values()):
             if folder is None or key.endswith(unsaved):
                 self.check(keyclass is None, f"{root}\\{key} is not stored")
                 continue
