@@ -71,11 +71,20 @@ def scenarios(pf):
         box = rf"box: TessellographInstall: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon"
         return run(steps, edit, box, "ok", 2, **dict(dict(values=default, links=group), **checks))
     return {
-        "default": dict(  # then the user opens the sample and the editor's shortcut
+        # Then the user opens the sample and the editor's shortcut. Then a uxtheme.dll of ours, which ends any
+        # process that loads it, beside a copy, and Wine told to prefer it: the copy installs as Windows 10, then
+        # as Vista, where the installer cannot keep its own folder out of the search.
+        "default": dict(
+            made={r"C:\Downloads\TessellographInstall.exe": "TessellographInstall.exe",
+                  r"C:\Downloads\uxtheme.dll": "tests/wine/TessellographPlanted.dll"},
             steps=settings + ["start", r"browse-cancel=C:\windows", "ok", "answer=yes", f"open={brick}",
-                              rf"open={group[0]}\Tessellograph.lnk"],
+                              rf"open={group[0]}\Tessellograph.lnk"]
+            + [r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin"]
+            + [step for version in ("win10", "vista") for step in (
+                rf"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe|Version|{version}",
+                r"start=C:\Downloads\TessellographInstall.exe", "ok", "answer=no")],
             expect=[*opened, f"edit: {default}", SUCCESS, "exit: 0", editor("(no document)"), editor(brick),
-                    editor("(no document)")], installed=default, settings=["Keep"]),
+                    editor("(no document)")] + [*opened, SUCCESS, "exit: 0"] * 2, installed=default, settings=["Keep"]),
         "cancel": dict(  # Cancel, then the dialog's close box: neither installs, both forget the settings
             steps=settings + ["start", "cancel", "answer=ok", "start", "close", "answer=ok"],
             expect=[*opened, NOT_INSTALLED, "exit: 1"] * 2, values=None, settings=["Keep"],
@@ -117,16 +126,6 @@ def scenarios(pf):
         # Wine's code page 932; the group is named after the folder's last character, not byte.
         "japanese": run(["start", rf"browse={pf}\%u30BD%u30D5%u30C8"], [f"edit: {soft}"], installed=soft,
                         made={soft: None}, locale=("ja_JP.UTF-8", "cp932")),
-        # A uxtheme.dll of ours, which ends any process that loads it, beside a copy, and Wine told to prefer
-        # it: as Windows 10, then as Vista, where the installer cannot keep its own folder out of the search.
-        "planted_dll": dict(
-            made={r"C:\Downloads\TessellographInstall.exe": "TessellographInstall.exe",
-                  r"C:\Downloads\uxtheme.dll": "tests/wine/TessellographPlanted.dll"},
-            steps=[r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin"]
-            + [step for version in ("win10", "vista") for step in (
-                rf"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe|Version|{version}",
-                r"start=C:\Downloads\TessellographInstall.exe", "ok", "answer=no")],
-            expect=[*opened, SUCCESS, "exit: 0"] * 2, installed=default),
         # Each refused, the last folder chosen stays; the longest that fits installs. Then the dialog at
         # Wine's system DPI at 96 (the first), 144 and 192, with that folder longer than its box.
         "refused_folders": dict(
@@ -176,7 +175,6 @@ class Run:
     def check_values(self, folder, unsaved=()):
         # As a program of the prefix's arch reads them: a 64-bit one in win64.
         program = rf"{folder}\Tessellograph.exe"
-        in_program_files = str(folder).startswith(self.prefix.program_files + "\\")
         # default_values() holds the table's keys in the table's order.
         for (root, key, kind, text), (found, keyclass) in zip(value_table(), self.prefix.default_values().values()):
             if folder is None or key.endswith(unsaved):
@@ -184,7 +182,8 @@ class Run:
                 continue
             (found_kind, found_text), expected = found or (None, None), text.replace("{program}", program)
             read = self.prefix.expand(found_text) if found_kind == "REG_EXPAND_SZ" else found_text
-            named = in_program_files and kind == "REG_EXPAND_SZ"  # by a variable, so that the value follows it
+            # Within Program Files named by a variable, so that the value follows it.
+            named = kind == "REG_EXPAND_SZ" and str(folder).startswith(self.prefix.program_files + "\\")
             ok = (found_kind, read, keyclass, read != found_text) == (kind, expected, "REG_SZ", named)
             self.check(ok, f"{root}\\{key}: {kind} {expected}" + " once its variable is expanded" * named
                        + ", class REG_SZ" + ("" if ok else f" (found {found}, read as {read}, {keyclass})"))
