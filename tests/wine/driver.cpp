@@ -19,7 +19,6 @@
 
 namespace {
 
-const char DialogCaption[] = "Install Tessellograph at";
 const int EditId = 3072, BrowseId = 3073;
 PROCESS_INFORMATION installer;
 HWND dialog;
@@ -34,13 +33,9 @@ void Print(const char* name, const std::string& value) {
 }
 
 std::wstring Wide(const std::string& text) {
-    std::wstring wide;
-    for (size_t i = 0; i < text.size(); i++) {
-        bool escaped = text.compare(i, 2, "%u") == 0 && i + 6 <= text.size();
-        wide += escaped ? static_cast<wchar_t>(strtoul(text.substr(i + 2, 4).c_str(), nullptr, 16))
-                        : static_cast<wchar_t>(static_cast<unsigned char>(text[i]));
-        i += escaped ? 5 : 0;
-    }
+    std::wstring wide(text.begin(), text.end());
+    for (size_t at = 0; (at = wide.find(L"%u", at)) != std::wstring::npos; at++)
+        wide.replace(at, 6, 1, static_cast<wchar_t>(wcstoul(wide.substr(at + 2, 4).c_str(), nullptr, 16)));
     return wide;
 }
 
@@ -49,13 +44,12 @@ std::string Text(HWND window) {
     return std::string(text, WindowText(window, text, sizeof text));
 }
 
-// A visible top-level window of the installer captioned so, to the letter
-// (FindWindow ignores case), or any when null, other than `except`.
-HWND WaitForWindow(const char* caption, HWND except, DWORD timeoutMs = Patience) {
+// A visible top-level window of the installer other than `except`; its
+// caption goes into the transcript, so that it is checked to the letter.
+HWND WaitForWindow(HWND except, DWORD timeoutMs = Patience) {
     HWND found = nullptr;
     for (DWORD start = GetTickCount(); GetTickCount() - start <= timeoutMs; Sleep(50)) {
-        found = FindProcessWindow(installer.dwProcessId, caption, except);
-        if (found && caption && Text(found) != caption) found = nullptr;
+        found = FindProcessWindow(installer.dwProcessId, nullptr, except);
         if (found) WaitForInputIdle(installer.hProcess, Patience);
         if (found || WaitForSingleObject(installer.hProcess, 0) == WAIT_OBJECT_0) break;
     }
@@ -68,20 +62,12 @@ void WaitGone(HWND window) {
     for (DWORD start = GetTickCount(); IsWindow(window) && GetTickCount() - start < Patience;) Sleep(20);
 }
 
-// A message box: its text, and whether it shows an icon.
-std::string DescribeBox(HWND box) {
-    DWORD_PTR icon = 0;
-    SendMessageTimeoutA(GetDlgItem(box, stc1), STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, Patience, &icon);
-    return Text(GetDlgItem(box, 0xFFFF)) + (icon ? " | icon" : "");
-}
-
-// Starts a program, with that command line if one is given.
-PROCESS_INFORMATION Launch(const std::string& exe, std::string command = "") {
+// Starts a program: its quoted path, then any arguments.
+PROCESS_INFORMATION Launch(std::string command) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    CreateProcessA(exe.c_str(), command.empty() ? nullptr : &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                   nullptr, &startup, &started);
+    CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started);
     return started;
 }
 
@@ -93,9 +79,9 @@ DWORD ExitCodeOf(HANDLE process) {
 }
 
 void Start(const std::string& exe) {
-    installer = Launch(exe);
-    if (!(dialog = WaitForWindow(DialogCaption, nullptr))) return Print("dialog", "none");
-    Print("dialog", Text(GetDlgItem(dialog, EditId)));
+    installer = Launch('"' + exe + '"');
+    if (!(dialog = WaitForWindow(nullptr))) return Print("dialog", "none");
+    Print("dialog", Text(dialog) + ": " + Text(GetDlgItem(dialog, EditId)));
     RECT work, rect;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     GetWindowRect(dialog, &rect);
@@ -122,20 +108,11 @@ void Measure() {
     Print("shown", seen + (last >= 0 && last < box.right ? ", end in view" : ", end at " + std::to_string(last)));
 }
 
-// Sends a folder-browser message whose argument must live in the installer.
-void SendRemote(HWND browser, UINT message, WPARAM wParam, const void* bytes, size_t size) {
-    void* remote = VirtualAllocEx(installer.hProcess, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-    WriteProcessMemory(installer.hProcess, remote, bytes, size, nullptr);
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(browser, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, Patience, &result);
-    VirtualFreeEx(installer.hProcess, remote, 0, MEM_RELEASE);
-}
-
-// Browse, select a path in the folder browser (a special folder's number
-// with "browse-item"), then press its OK (Cancel with "browse-cancel").
+// Browse, select a path in the folder browser (a special folder by its
+// "::{CLSID}"), then press its OK (Cancel with "browse-cancel").
 void Browse(const std::string& verb, const std::string& what) {
     Click(dialog, BrowseId);
-    HWND browser = WaitForWindow(nullptr, dialog);  // its caption is in the language of Wine's locale
+    HWND browser = WaitForWindow(dialog);  // its caption is in the language of Wine's locale
     HWND tree = FindWindowExA(browser, nullptr, "SysTreeView32", nullptr);
     if (!tree) return Print("browser", "none");
     // The browser selects its root as it opens, undoing any earlier
@@ -143,27 +120,21 @@ void Browse(const std::string& verb, const std::string& what) {
     DWORD_PTR root = 0, now = 0;
     for (DWORD start = GetTickCount(); !root && GetTickCount() - start < Patience; Sleep(20))
         SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, Patience, &root);
-    LPITEMIDLIST item = nullptr;
-    if (verb == "browse-item") SHGetSpecialFolderLocation(nullptr, atoi(what.c_str()), &item);
-    std::wstring wide = Wide(what);
+    std::wstring wide = Wide(what);  // the message's argument must live in the installer
+    void* remote = VirtualAllocEx(installer.hProcess, nullptr, 2 * wide.size() + 2, MEM_COMMIT, PAGE_READWRITE);
+    WriteProcessMemory(installer.hProcess, remote, wide.c_str(), 2 * wide.size() + 2, nullptr);
     for (DWORD start = GetTickCount(); (now == root || !now) && GetTickCount() - start < Patience; Sleep(100)) {
-        if (item) SendRemote(browser, BFFM_SETSELECTIONA, FALSE, item, ILGetSize(item));
-        else SendRemote(browser, BFFM_SETSELECTIONW, TRUE, wide.c_str(), 2 * wide.size() + 2);
+        SendMessageTimeoutA(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                            Patience, nullptr);
         SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, Patience, &now);
     }
-    CoTaskMemFree(item);
+    VirtualFreeEx(installer.hProcess, remote, 0, MEM_RELEASE);
     // Posted: a browser that keeps OK disabled for a virtual folder takes it too.
     Click(browser, verb == "browse-cancel" ? IDCANCEL : IDOK);
     WaitGone(browser);
     // The reply comes once the installer is back in a message loop: its
-    // dialog's, or that of a box refusing the folder, which then exists.
-    std::string edit = Text(GetDlgItem(dialog, EditId));
-    if (HWND box = WaitForWindow(DialogCaption, dialog, 0)) {
-        Print("refused", DescribeBox(box) + (GetWindow(box, GW_OWNER) == dialog ? " | owned" : ""));
-        Click(box, IDOK);
-        WaitGone(box);
-    }
-    Print("edit", edit);
+    // dialog's, or that of a box refusing the folder, which "answer" meets.
+    Print("edit", Text(GetDlgItem(dialog, EditId)));
 }
 
 // The editors that run once one shows, on one line, so that a second one
@@ -186,17 +157,23 @@ void Editors() {
     Print("editor", editors.empty() ? "none" : seen);
 }
 
-// A box: what it says, and the answer. Retry and Cancel answer the box about
-// files in use; before Retry the editors that hold them are closed, as the
-// user was asked to. After the outcome box, the exit, and on Yes the editor.
+// A box: its caption and text, whether it shows an icon and has an owner
+// (the dialog, for a box refusing a folder), and the answer. Retry and Cancel
+// answer the box about files in use; before either the editors that hold them
+// are closed, as the user was asked to. After the outcome box, the exit, and
+// on Yes the editor.
 void Answer(const std::string& answer) {
-    HWND box = WaitForWindow("TessellographInstall", nullptr, 2 * Patience);
-    Print("box", box ? DescribeBox(box) : "none");
+    HWND box = WaitForWindow(dialog, 2 * Patience);
+    DWORD_PTR icon = 0;
+    SendMessageTimeoutA(GetDlgItem(box, stc1), STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, Patience, &icon);
+    bool owned = GetWindow(box, GW_OWNER);
+    Print("box", box ? Text(box) + ": " + Text(GetDlgItem(box, 0xFFFF)) + (icon ? " | icon" : "")
+                           + (owned ? " | owned" : "") : "none");
     if (!box) return;
-    if (answer == "retry") Editors();
+    if (answer == "retry" || answer == "cancel") Editors();
     Click(box, answer == "retry" ? IDRETRY : answer == "cancel" ? IDCANCEL : answer == "yes" ? IDYES
                : answer == "no" ? IDNO : IDOK);
-    if (answer == "retry" || answer == "cancel") return WaitGone(box);
+    if (owned || answer == "retry" || answer == "cancel") return WaitGone(box);
     Print("exit", std::to_string(ExitCodeOf(installer.hProcess)));
     if (answer == "yes") Editors();  // nothing else may run: scenario.py waits for every program to end
 }
@@ -204,9 +181,8 @@ void Answer(const std::string& answer) {
 // Opens a document or shortcut as the user's shell does, with its default
 // verb: in a 64-bit prefix the 64-bit shell, whose %ProgramFiles% differs.
 void Open(const std::string& path) {
-    std::string command = "start.exe \"" + path + "\"";
-    PROCESS_INFORMATION shell = Launch("C:\\windows\\sysnative\\start.exe", command);
-    if (!shell.hProcess) shell = Launch("C:\\windows\\system32\\start.exe", command);
+    PROCESS_INFORMATION shell = Launch("C:\\windows\\sysnative\\start.exe \"" + path + '"');
+    if (!shell.hProcess) shell = Launch("C:\\windows\\system32\\start.exe \"" + path + '"');
     if (ExitCodeOf(shell.hProcess) != 0) return Print("open", "failed");  // start.exe said why
     Editors();
 }
@@ -228,13 +204,11 @@ void SetRegistry(const std::string& verb, const std::string& argument) {
 // One step: "verb" or "verb=argument".
 void Step(const std::string& step, const std::string& installerExe) {
     std::string verb = step.substr(0, step.find('=')), argument = step.substr(verb.size() + (verb != step));
-    if (verb == "rmdir")  // the folder and its parents
-        for (std::string path = argument; path.size() > 3; path.resize(path.rfind('\\'))) RemoveDirectoryA(path.c_str());
+    if (verb == "rmdir") RemoveDirectoryA(argument.c_str());
     if (verb == "reg" || verb == "stale" || verb == "volatile") SetRegistry(verb, argument);
     if (verb == "open") Open(argument);
-    if (verb == "run") WaitForInputIdle(Launch(argument).hProcess, Patience);  // stays running, as an editor does
-    if (verb == "close-editors") Editors();
-    if (verb == "code-page") Print("code page", std::to_string(GetACP()));
+    // "run" starts a program that stays running, as an editor does.
+    if (verb == "run") WaitForInputIdle(Launch('"' + argument + '"').hProcess, Patience);
     if (verb == "dpi" && (Dpi = atoi(argument.c_str())))  // for the programs started from now on
         RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &Dpi, sizeof Dpi);
     if (verb == "start") Start(argument.empty() ? installerExe : argument);

@@ -1,6 +1,5 @@
 // Planted beside a copy of the installer as uxtheme.dll: a DLL of ours that
 // ends any process that loads it, with an exit code no run of ours gives.
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
