@@ -48,9 +48,10 @@ def scenarios(pf):
     """What each scenario does and expects. `pf` is Program Files as the 32-bit
     installer sees it. `installed`: a folder holding a complete install, with
     the 43 values naming it and its group with both shortcuts; `values` and
-    `links` check those alone (`values` None: none is stored); `left` says
-    what files hold afterwards (None: nothing is there; a str: the built file
-    of that path). `made` is put on the disk before the run, in the same
+    `links` check those alone (no `values`: none is stored; `links` follow
+    `values` unless given, None: not checked); `left` says what files hold
+    afterwards, over those of `installed` (None: nothing is there; a str: the
+    built file of that path). `made` is put on the disk before the run, in the same
     terms; `then` are more runs, each after putting its files on the disk;
     `read_only` is a file Wine cannot write; `settings` are the editor's
     settings left (None: no key)."""
@@ -69,7 +70,7 @@ def scenarios(pf):
 
     def fault(steps, named, reason, edit=(), **checks):  # a failed install: the box names the first failure
         box = rf"box: TessellographInstall: Tessellograph was not completely installed!!!\r\n{named}: {reason} | icon"
-        return run(steps, edit, box, "ok", 2, **dict(dict(values=default, links=group), **checks))
+        return run(steps, edit, box, "ok", 2, **{"values": default, **checks})
     return {
         # Then the user opens the sample and the editor's shortcut. Then a uxtheme.dll of ours, which ends any
         # process that loads it, beside a copy, and Wine told to prefer it: the copy installs as Windows 10, then
@@ -87,40 +88,36 @@ def scenarios(pf):
                     editor("(no document)")] + [*opened, SUCCESS, "exit: 0"] * 2, installed=default, settings=["Keep"]),
         "cancel": dict(  # Cancel, then the dialog's close box: neither installs, both forget the settings
             steps=settings + ["start", "cancel", "answer=ok", "start", "close", "answer=ok"],
-            expect=[*opened, NOT_INSTALLED, "exit: 1"] * 2, values=None, settings=["Keep"],
+            expect=[*opened, NOT_INSTALLED, "exit: 1"] * 2, settings=["Keep"],
             left={default: None, group[0]: None}),
         # Four runs, each over what the last left, without a settings key: over spoilt files, shortcut and
         # values; with the editor running, Retry once it is closed installs, and Cancel leaves every file.
         "reinstall": dict(
-            steps=["start", "ok", "answer=no"], values=default, links=group, then=[
+            steps=["start", "ok", "answer=no"], installed=default, then=[
                 ({brick: b"j" * 300000, main: b"", group[0] + r"\Tessellograph.lnk": b"\xa5" * 300},
                  [f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"]),
                 ({engine: b"j" * 300000}, editor_runs + ["answer=retry", "answer=no"]),
                 ({brick: b"old sample"}, editor_runs + ["answer=cancel", "answer=ok"])],
             expect=[*opened, SUCCESS, "exit: 0"] * 2 + [*in_use, editor("(no document)"), SUCCESS, "exit: 0"]
-            + [*in_use, editor("(no document)"), NOT_INSTALLED, "exit: 1"],
-            left=dict(payloads(default), **{brick: b"old sample"})),
-        "parent_missing": fault(
-            ["start", r"browse=C:\Deep\Nested", r"rmdir=C:\Deep\Nested", r"rmdir=C:\Deep"], r"C:\Deep\Nested",
-            "Path not found.", [r"edit: C:\Deep\Nested"], made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None},
-            values=r"C:\Deep\Nested", links=(PROGRAMS + r"\Nested", r"C:\Deep\Nested")),
-        "readonly_sample": fault(  # one that Wine, though root, cannot write
-            ["start"], brick, "Access denied.", made={brick: b"old"}, read_only=brick,
-            left=dict(payloads(default), **{brick: b"old"})),
+            + [*in_use, editor("(no document)"), NOT_INSTALLED, "exit: 1"], left={brick: b"old sample"}),
+        "parent_missing": fault(["start", r"browse=C:\Deep\Nested", r"rmdir=C:\Deep\Nested", r"rmdir=C:\Deep"],
+                                r"C:\Deep\Nested", "Path not found.", [r"edit: C:\Deep\Nested"],
+                                made={r"C:\Deep\Nested": None}, left={r"C:\Deep": None}, values=r"C:\Deep\Nested"),
+        # A sample that Wine, though root, cannot write.
+        "readonly_sample": fault(["start"], brick, "Access denied.", made={brick: b"old"}, read_only=brick,
+                                 installed=default, left={brick: b"old"}),
         "file_as_install_folder": fault(["start"], default, "File exists.", made={default: b"in the way"},
                                         left={default: b"in the way"}),
         "in_the_way": fault(  # a folder named Brick.tpf, a file named like the group, and a volatile
             # key, which takes no stored subkey and is itself not saved
             [r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start"], brick, "Access denied.",
-            made={brick: None, group[0]: b"in the way"}, links=None, unsaved=("Quorrelin.Tessellograph3D",
-                                                                              r"Quorrelin.Tessellograph3D\CurVer"),
+            made={brick: None, group[0]: b"in the way"}, links=None, unsaved="Quorrelin.Tessellograph3D",
             left={engine: built[engine], main: built[main], default + r"\Brick.tmp": None, group[0]: b"in the way"}),
         # D: fills while the main program is written: the old one stays whole.
         "full_drive": fault(
             ["start", r"browse=D:\Quorrelin"], r"D:\Quorrelin\Tessellograph.exe", "Disk full.", [r"edit: D:\Quorrelin"],
-            drive="16k", values=r"D:\Quorrelin", links=(PROGRAMS + r"\Quorrelin", r"D:\Quorrelin"),
-            made={path: b"old" for path in payloads(r"D:\Quorrelin")}, left=dict(payloads(r"D:\Quorrelin"), **{
-                r"D:\Quorrelin\Tessellograph.exe": b"old", r"D:\Quorrelin\Tessellograph.tmp": None})),
+            drive="16k", installed=r"D:\Quorrelin", made={path: b"old" for path in payloads(r"D:\Quorrelin")},
+            left={r"D:\Quorrelin\Tessellograph.exe": b"old", r"D:\Quorrelin\Tessellograph.tmp": None}),
         # Files named C:\\Brick.tpf and so on; then Wine's shortcuts keep no ID list.
         "drive_root": run(["start", "browse=C:\\"], ["edit: C:\\"], installed="C:\\", links=(PROGRAMS, "C:", False)),
         # Wine's code page 932; the group is named after the folder's last character, not byte.
@@ -172,12 +169,12 @@ class Run:
             self.check(found == self.bytes(content),
                        f"{path} " + ("does not exist" if content is None else f"holds {content}"))
 
-    def check_values(self, folder, unsaved=()):
+    def check_values(self, folder, unsaved=None):  # `unsaved`: a key that with its subkeys is not stored
         # As a program of the prefix's arch reads them: a 64-bit one in win64.
         program = rf"{folder}\Tessellograph.exe"
         # default_values() holds the table's keys in the table's order.
         for (root, key, kind, text), (found, keyclass) in zip(value_table(), self.prefix.default_values().values()):
-            if folder is None or key.endswith(unsaved):
+            if folder is None or unsaved in key.split("\\"):
                 self.check(keyclass is None, f"{root}\\{key} is not stored")
                 continue
             (found_kind, found_text), expected = found or (None, None), text.replace("{program}", program)
@@ -216,10 +213,8 @@ class Run:
                 self.mount = os.path.join(self.prefix.work, "d")
                 os.mkdir(self.mount)
                 subprocess.run(["mount", "-t", "tmpfs", "-o", "size=" + scenario["drive"], "tmpfs", self.mount], check=True)
-                link = os.path.join(self.prefix.path, "dosdevices", "d:")
-                if os.path.lexists(link):
-                    os.remove(link)
-                os.symlink(self.mount, link)
+                # A link: Wine takes no folder as a drive. The pristine prefix has no D:, or this fails loudly.
+                os.symlink(self.mount, os.path.join(self.prefix.path, "dosdevices", "d:"))
             self.make(scenario.get("made", {}))
             if "read_only" in scenario:
                 self.prefix.unwritable(scenario["read_only"])
@@ -230,10 +225,11 @@ class Run:
             if not self.check(seen == scenario["expect"], "the driver printed what was expected, and only that"):
                 print(*difflib.unified_diff(scenario["expect"], seen, "expected", "printed", lineterm=""), sep="\n")
             folder = scenario.get("installed")
-            self.check_files(dict(scenario.get("left", {}), **payloads(folder) if folder else {}))
-            self.check_values(scenario.get("values", folder), scenario.get("unsaved", ()))
-            if scenario.get("links") or folder:
-                self.check_links(*scenario.get("links") or (PROGRAMS + "\\" + folder.rsplit("\\", 1)[-1], folder))
+            self.check_files(dict(payloads(folder) if folder else {}, **scenario.get("left", {})))
+            values = folder or scenario.get("values")
+            self.check_values(values, scenario.get("unsaved"))
+            if scenario.get("links", values):
+                self.check_links(*scenario.get("links") or (PROGRAMS + "\\" + values.rsplit("\\", 1)[-1], values))
             found = self.prefix.registry("user").get(SETTINGS[5:].lower())
             left, kept = found and sorted(found[1]), scenario.get("settings")
             self.check(left == kept, f"the editor's settings left are {kept} (found {left})")
