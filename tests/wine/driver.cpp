@@ -225,5 +225,4 @@ void Step(const std::string& step, const std::string& installerExe) {
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
     for (int i = 2; i < argc; i++) Step(argv[i], argv[1]);
-    return 0;
 }

@@ -58,7 +58,7 @@ def scenarios(pf):
     default = pf + r"\Quorrelin"
     brick, engine, main = built = payloads(default)  # the paths, and what each holds as built
     settings = [f"reg={SETTINGS}|{name}|old" for name in ("Data", "Sweep", "Keep")]
-    group = (PROGRAMS + r"\Quorrelin", default)
+    group = PROGRAMS + r"\Quorrelin"  # the Start menu group of an install in default
     opened = [f"dialog: Install Tessellograph at: {default}", "placed: centred"]
     editor = rf"editor: Tessellograph - {{}} | {main}".format  # the editor that shows, with its document
     in_use = [*opened, IN_USE.format(default)]
@@ -79,7 +79,7 @@ def scenarios(pf):
             made={r"C:\Downloads\TessellographInstall.exe": "TessellographInstall.exe",
                   r"C:\Downloads\uxtheme.dll": "tests/wine/TessellographPlanted.dll"},
             steps=settings + ["start", r"browse-cancel=C:\windows", "ok", "answer=yes", f"open={brick}",
-                              rf"open={group[0]}\Tessellograph.lnk"]
+                              rf"open={group}\Tessellograph.lnk"]
             + [r"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe\DllOverrides|uxtheme|native,builtin"]
             + [step for version in ("win10", "vista") for step in (
                 rf"reg=HKCU\Software\Wine\AppDefaults\TessellographInstall.exe|Version|{version}",
@@ -88,13 +88,12 @@ def scenarios(pf):
                     editor("(no document)")] + [*opened, SUCCESS, "exit: 0"] * 2, installed=default, settings=["Keep"]),
         "cancel": dict(  # Cancel, then the dialog's close box: neither installs, both forget the settings
             steps=settings + ["start", "cancel", "answer=ok", "start", "close", "answer=ok"],
-            expect=[*opened, NOT_INSTALLED, "exit: 1"] * 2, settings=["Keep"],
-            left={default: None, group[0]: None}),
+            expect=[*opened, NOT_INSTALLED, "exit: 1"] * 2, settings=["Keep"], left={default: None, group: None}),
         # Four runs, each over what the last left, without a settings key: over spoilt files, shortcut and
         # values; with the editor running, Retry once it is closed installs, and Cancel leaves every file.
         "reinstall": dict(
             steps=["start", "ok", "answer=no"], installed=default, then=[
-                ({brick: b"j" * 300000, main: b"", group[0] + r"\Tessellograph.lnk": b"\xa5" * 300},
+                ({brick: b"j" * 300000, main: b"", group + r"\Tessellograph.lnk": b"\xa5" * 300},
                  [f"stale={root}\\{key}" for root, key, _, _ in value_table()] + ["start", "ok", "answer=no"]),
                 ({engine: b"j" * 300000}, editor_runs + ["answer=retry", "answer=no"]),
                 ({brick: b"old sample"}, editor_runs + ["answer=cancel", "answer=ok"])],
@@ -111,8 +110,8 @@ def scenarios(pf):
         "in_the_way": fault(  # a folder named Brick.tpf, a file named like the group, and a volatile
             # key, which takes no stored subkey and is itself not saved
             [r"volatile=HKLM\SOFTWARE\Classes\Quorrelin.Tessellograph3D", "start"], brick, "Access denied.",
-            made={brick: None, group[0]: b"in the way"}, links=None, unsaved="Quorrelin.Tessellograph3D",
-            left={engine: built[engine], main: built[main], default + r"\Brick.tmp": None, group[0]: b"in the way"}),
+            made={brick: None, group: b"in the way"}, links=None, unsaved="Quorrelin.Tessellograph3D",
+            left={engine: built[engine], main: built[main], default + r"\Brick.tmp": None, group: b"in the way"}),
         # D: fills while the main program is written: the old one stays whole.
         "full_drive": fault(
             ["start", r"browse=D:\Quorrelin"], r"D:\Quorrelin\Tessellograph.exe", "Disk full.", [r"edit: D:\Quorrelin"],
