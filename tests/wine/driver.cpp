@@ -179,10 +179,11 @@ void Answer(const std::string& answer) {
 }
 
 // Opens a document or shortcut as the user's shell does, with its default
-// verb: in a 64-bit prefix the 64-bit shell, whose %ProgramFiles% differs.
+// verb. (A value naming %ProgramFiles% where a 64-bit shell needs
+// %ProgramFiles(x86)% is caught by scenario.py, which expands the values as a
+// program of the prefix's arch does.)
 void Open(const std::string& path) {
-    PROCESS_INFORMATION shell = Launch("C:\\windows\\sysnative\\start.exe \"" + path + '"');
-    if (!shell.hProcess) shell = Launch("C:\\windows\\system32\\start.exe \"" + path + '"');
+    PROCESS_INFORMATION shell = Launch("C:\\windows\\system32\\start.exe \"" + path + '"');
     if (ExitCodeOf(shell.hProcess) != 0) return Print("open", "failed");  // start.exe said why
     Editors();
 }
