@@ -183,8 +183,8 @@ void Answer(const std::string& answer) {
 // %ProgramFiles(x86)% is caught by scenario.py, which expands the values as a
 // program of the prefix's arch does.)
 void Open(const std::string& path) {
-    PROCESS_INFORMATION shell = Launch("C:\\windows\\system32\\start.exe \"" + path + '"');
-    if (ExitCodeOf(shell.hProcess) != 0) return Print("open", "failed");  // start.exe said why
+    // The system's start.exe, which says why it failed.
+    if (ExitCodeOf(Launch("start.exe \"" + path + '"').hProcess) != 0) return Print("open", "failed");
     Editors();
 }
 
