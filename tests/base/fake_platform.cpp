@@ -19,7 +19,6 @@ std::map<PlatformHandle, std::string> named;  // what each handle stands for
 std::map<PlatformHandle, ItemPath> browsed;
 std::map<PlatformHandle, PlatformHandle> linkOf;  // IPersistFile -> its IShellLinkA
 PlatformHandle const Dialog = reinterpret_cast<PlatformHandle>(0xD1A1);
-DialogProcedure procedure;
 int dialogResult;
 
 PlatformHandle NewHandle(const std::string& name) {
@@ -79,10 +78,7 @@ std::vector<std::string> Characters(const std::string& text) {
     }
     return characters;
 }
-void Press(unsigned id, unsigned notification) {
-    Fake.dialog.push_back([=] { procedure(Dialog, MessageCommand, MessageParameter{notification} << 16 | id, 0); });
-}
-void SendSysCommand(unsigned command) { Fake.dialog.push_back([=] { procedure(Dialog, MessageSysCommand, command, 0); }); }
+void Press(unsigned id, unsigned notification) { Fake.dialog.push_back({MessageCommand, MessageParameter{notification} << 16 | id}); }
 
 size_t EventIndex(const std::string& prefix) {
     for (size_t i = 0; i < Fake.events.size(); i++) {
@@ -179,12 +175,12 @@ void SysDescribeError(PlatformError error, char* text, unsigned capacity) {
 PlatformHandle SysLoadIcon(PlatformHandle, unsigned id) { return NewHandle("icon " + std::to_string(id)); }
 void SysGetWorkArea(WindowRect* area) { *area = Fake.workArea; }
 
-int SysRunDialog(PlatformHandle, const char* name, DialogProcedure dialogProcedure) {
+int SysRunDialog(PlatformHandle, const char* name, DialogProcedure procedure) {
     Fake.events.push_back(std::string("dialog ") + name);
-    procedure = dialogProcedure;
     dialogResult = -1;
     procedure(Dialog, MessageInitDialog, 0, 0);
-    for (; dialogResult == -1 && !Fake.dialog.empty(); Fake.dialog.pop_front()) Fake.dialog.front()();
+    for (; dialogResult == -1 && !Fake.dialog.empty(); Fake.dialog.pop_front())
+        procedure(Dialog, Fake.dialog.front().first, Fake.dialog.front().second, 0);
     return dialogResult;
 }
 
@@ -195,8 +191,8 @@ void SysSetIcon(PlatformHandle, PlatformHandle icon) { Fake.dialogIcon = named[i
 void SysSetDlgItemText(PlatformHandle, int, const char* text) { Fake.dialogText = text; }
 void SysShowTextEnd(PlatformHandle, int) {}
 
-int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style) {
-    Fake.boxes.push_back({owner == Dialog, caption, text, style});
+int SysMessageBox(PlatformHandle, const char* text, const char*, unsigned style) {
+    Fake.boxes.push_back({text, style});
     Fake.events.push_back(std::string("box ") + text);
     if ((style & 0xF) == 0) return 1;  // IDOK
     if (Fake.answers.empty()) return (style & 0xF) == 4 ? 7 : 2;  // IDNO to Yes and No, else IDCANCEL
