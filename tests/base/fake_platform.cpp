@@ -17,7 +17,6 @@ struct Rule {
 std::vector<Rule> rules;
 std::map<PlatformHandle, std::string> named;  // what each handle stands for
 std::map<PlatformHandle, ItemPath> browsed;
-std::map<PlatformHandle, PlatformHandle> linkOf;  // IPersistFile -> its IShellLinkA
 PlatformHandle const Dialog = reinterpret_cast<PlatformHandle>(0xD1A1);
 int dialogResult;
 
@@ -62,7 +61,6 @@ void ResetFake() {
     rules.clear();
     named.clear();
     browsed.clear();
-    linkOf.clear();
     ResetInstallState();
     ResetFailures();
 }
@@ -289,9 +287,11 @@ PlatformError SysCreateShellLink(PlatformHandle* link) {
     return Obtain("CoCreateInstance", "", link, &Fake.liveObjects);
 }
 
+// The link object itself, so that Save finds the target set on it. (That the
+// link is saved through its IPersistFile, every Wine scenario's shortcuts show.)
 PlatformError SysQueryPersistFile(PlatformHandle link, PlatformHandle* persistFile) {
     PlatformError error = Obtain("QueryInterface", "", persistFile, &Fake.liveObjects);
-    if (error == 0) linkOf[*persistFile] = link;
+    *persistFile = link;
     return error;
 }
 
@@ -304,7 +304,7 @@ PlatformError SysPersistFileSave(PlatformHandle persistFile, const unsigned shor
     std::string path;
     for (const unsigned short* p = widePath; *p != 0; p++) path += static_cast<char>(*p);
     if (PlatformError error = Refused("Save", path)) return error;
-    Fake.links[path] = named[linkOf[persistFile]];
+    Fake.links[path] = named[persistFile];
     Fake.events.push_back("link " + path);
     return 0;
 }
