@@ -10,28 +10,21 @@ FakeWorld Fake;
 
 namespace {
 
-struct Rule {
-    std::string function, subject;
-    PlatformError error;
-};
-std::vector<Rule> rules;
-std::map<PlatformHandle, std::string> named;  // what each handle stands for
-std::map<PlatformHandle, ItemPath> browsed;
 PlatformHandle const Dialog = reinterpret_cast<PlatformHandle>(0xD1A1);
 int dialogResult;
 
 PlatformHandle NewHandle(const std::string& name) {
     static size_t next = 0x100;
     PlatformHandle handle = reinterpret_cast<PlatformHandle>(next++);
-    named[handle] = name;
+    Fake.named[handle] = name;
     return handle;
 }
 
 PlatformError Refused(const std::string& function, const std::string& subject) {
-    for (auto rule = rules.begin(); rule != rules.end(); ++rule) {
+    for (auto rule = Fake.rules.begin(); rule != Fake.rules.end(); ++rule) {
         if (rule->function != function || subject.find(rule->subject) == std::string::npos) continue;
         PlatformError error = rule->error;
-        rules.erase(rule);
+        Fake.rules.erase(rule);
         return error;
     }
     return 0;
@@ -58,15 +51,12 @@ PlatformError Key(const char* function, RegistryRoot root, const char* path, Pla
 
 void ResetFake() {
     Fake = FakeWorld();
-    rules.clear();
-    named.clear();
-    browsed.clear();
     ResetInstallState();
     ResetFailures();
 }
 
 void Fail(const std::string& function, PlatformError error, const std::string& subject) {
-    rules.push_back({function, subject, error});
+    Fake.rules.push_back({function, subject, error});
 }
 
 std::vector<std::string> Characters(const std::string& text) {
@@ -108,23 +98,24 @@ PlatformError SysCreateFile(const char* path, PlatformHandle* file) {
 }
 
 PlatformError SysWriteFile(PlatformHandle file, const void* bytes, unsigned length, unsigned* written) {
-    PlatformError error = Refused("WriteFile", named[file]);
-    if (error == 0 && length > 64u << 20) error = 1450;  // ERROR_NO_SYSTEM_RESOURCES, as a network drive says
+    // A write that fails is a Wine scenario, full_drive; a single very large
+    // one fails as on a network drive (ERROR_NO_SYSTEM_RESOURCES).
+    PlatformError error = length > 64u << 20 ? 1450 : 0;
     *written = error != 0 || length < Fake.shortWriteBy ? 0 : length - Fake.shortWriteBy;
-    Fake.files[named[file]].append(static_cast<const char*>(bytes), *written);
+    Fake.files[Fake.named[file]].append(static_cast<const char*>(bytes), *written);
     return error;
 }
 
-PlatformError SysFlushFile(PlatformHandle file) { return Refused("FlushFileBuffers", named[file]); }
+PlatformError SysFlushFile(PlatformHandle file) { return Refused("FlushFileBuffers", Fake.named[file]); }
 
 PlatformError SysCloseHandle(PlatformHandle file) {
     Fake.openFiles--;
-    return Refused("CloseHandle", named[file]);
+    return Refused("CloseHandle", Fake.named[file]);
 }
 
+// A move the system refuses is a Wine scenario, readonly_sample.
 PlatformError SysReplaceFile(const char* from, const char* to) {
     if (Fake.moveTries[from]++ < Fake.scanTries) return ErrorSharingViolation;
-    if (PlatformError error = Refused("MoveFileExA", to)) return error;
     if (Fake.inUse.count(to) || Fake.folders.count(to) || !Fake.files.count(from))
         return Fake.files.count(from) ? ErrorAccessDenied : ErrorFileNotFound;
     Fake.files[to] = Fake.files[from];
@@ -185,7 +176,7 @@ int SysRunDialog(PlatformHandle, const char* name, DialogProcedure procedure) {
 void SysEndDialog(PlatformHandle, int result) { dialogResult = result; }
 void SysGetWindowRect(PlatformHandle, WindowRect* rect) { *rect = Fake.window; }
 void SysMoveWindow(PlatformHandle, int x, int y, int, int) { Fake.placed = {x, y}; }
-void SysSetIcon(PlatformHandle, PlatformHandle icon) { Fake.dialogIcon = named[icon]; }
+void SysSetIcon(PlatformHandle, PlatformHandle icon) { Fake.dialogIcon = Fake.named[icon]; }
 void SysSetDlgItemText(PlatformHandle, int, const char* text) { Fake.dialogText = text; }
 void SysShowTextEnd(PlatformHandle, int) {}
 
@@ -204,14 +195,14 @@ PlatformError SysRegCreateKey(RegistryRoot root, const char* path, PlatformHandl
 
 PlatformError SysRegSetDefaultValue(PlatformHandle key, RegistryValueType type, const char* text,
                                     unsigned byteCount) {
-    if (PlatformError error = Refused("RegSetValueExA", named[key])) return error;
-    Fake.values[named[key]] = FakeValue{type, byteCount, text};
-    Fake.events.push_back("value " + named[key]);
+    if (PlatformError error = Refused("RegSetValueExA", Fake.named[key])) return error;
+    Fake.values[Fake.named[key]] = FakeValue{type, byteCount, text};
+    Fake.events.push_back("value " + Fake.named[key]);
     return 0;
 }
 
 PlatformError SysRegDeleteValue(PlatformHandle key, const char* name) {
-    Fake.events.push_back("deleted " + named[key] + " " + name);
+    Fake.events.push_back("deleted " + Fake.named[key] + " " + name);
     return 0;
 }
 
@@ -231,7 +222,7 @@ PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* it
     const char* name = programFiles ? "PROGRAM_FILES" : startup ? "STARTUP" : "PROGRAMS";
     if (PlatformError error = Refused("SHGetSpecialFolderLocation", name)) return error;
     *itemList = NewHandle(programFiles ? Fake.programFiles : startup ? Fake.startup : Fake.programs);
-    browsed[*itemList] = programFiles ? Fake.programFilesAnswer : startup ? ItemPathFound : Fake.programsAnswer;
+    Fake.browsed[*itemList] = programFiles ? Fake.programFilesAnswer : startup ? ItemPathFound : Fake.programsAnswer;
     Fake.liveLists++;
     return 0;
 }
@@ -247,10 +238,10 @@ bool Spellable(const std::string& text) {
 }
 
 ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path) {
-    ItemPath kind = named[itemList].empty() ? ItemPathNotOnDisk : browsed[itemList];
-    if (kind == ItemPathFound && !Spellable(named[itemList])) kind = ItemPathNotAnsi;
+    ItemPath kind = Fake.named[itemList].empty() ? ItemPathNotOnDisk : Fake.browsed[itemList];
+    if (kind == ItemPathFound && !Spellable(Fake.named[itemList])) kind = ItemPathNotAnsi;
     path[0] = 0;
-    if (kind == ItemPathFound) std::snprintf(path, TextCapacity, "%s", named[itemList].c_str());
+    if (kind == ItemPathFound) std::snprintf(path, TextCapacity, "%s", Fake.named[itemList].c_str());
     if (kind == ItemPathTooLong) std::memset(path, 'x', TextCapacity);  // as a conversion that did not fit leaves it
     return kind;
 }
@@ -259,7 +250,7 @@ PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record) {
     Fake.browsersOwned.push_back(record->owner == Dialog);
     if (Fake.browse.empty()) return nullptr;  // cancelled
     PlatformHandle list = NewHandle(Fake.browse.front().second);
-    browsed[list] = Fake.browse.front().first;
+    Fake.browsed[list] = Fake.browse.front().first;
     Fake.browse.pop_front();
     Fake.liveLists++;
     return list;
@@ -296,7 +287,7 @@ PlatformError SysQueryPersistFile(PlatformHandle link, PlatformHandle* persistFi
 }
 
 PlatformError SysShellLinkSetPath(PlatformHandle link, const char* target) {
-    named[link] = target;
+    Fake.named[link] = target;
     return Refused("SetPath", target);
 }
 
@@ -304,7 +295,7 @@ PlatformError SysPersistFileSave(PlatformHandle persistFile, const unsigned shor
     std::string path;
     for (const unsigned short* p = widePath; *p != 0; p++) path += static_cast<char>(*p);
     if (PlatformError error = Refused("Save", path)) return error;
-    Fake.links[path] = named[persistFile];
+    Fake.links[path] = Fake.named[persistFile];
     Fake.events.push_back("link " + path);
     return 0;
 }

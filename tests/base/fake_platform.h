@@ -19,6 +19,11 @@ struct FakeValue {
     std::string text;
 };
 
+struct FakeRule {  // see Fail
+    std::string function, subject;
+    PlatformError error;
+};
+
 struct FakeBox {  // its caption and owner are read under Wine
     std::string text;
     unsigned style;
@@ -55,6 +60,10 @@ struct FakeWorld {
     std::string dialogText, dialogIcon;
     std::pair<int, int> placed;  // where the dialog was moved
     int openKeys = 0, maxOpenKeys = 0, openFiles = 0, liveObjects = 0, liveLists = 0, com = 0;
+    // The fake's own bookkeeping.
+    std::vector<FakeRule> rules;
+    std::map<PlatformHandle, std::string> named;  // what each handle stands for
+    std::map<PlatformHandle, ItemPath> browsed;   // the shell's answer for each item list
 };
 
 extern FakeWorld Fake;
