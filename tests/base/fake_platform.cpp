@@ -10,30 +10,21 @@ FakeWorld Fake;
 
 namespace {
 
-struct Rule {
-    std::string function, subject;
-    PlatformError error;
-};
-std::vector<Rule> rules;
-std::map<PlatformHandle, std::string> named;  // what each handle stands for
-std::map<PlatformHandle, ItemPath> browsed;
-std::map<PlatformHandle, PlatformHandle> linkOf;  // IPersistFile -> its IShellLinkA
 PlatformHandle const Dialog = reinterpret_cast<PlatformHandle>(0xD1A1);
-DialogProcedure procedure;
 int dialogResult;
 
 PlatformHandle NewHandle(const std::string& name) {
     static size_t next = 0x100;
     PlatformHandle handle = reinterpret_cast<PlatformHandle>(next++);
-    named[handle] = name;
+    Fake.named[handle] = name;
     return handle;
 }
 
 PlatformError Refused(const std::string& function, const std::string& subject) {
-    for (auto rule = rules.begin(); rule != rules.end(); ++rule) {
+    for (auto rule = Fake.rules.begin(); rule != Fake.rules.end(); ++rule) {
         if (rule->function != function || subject.find(rule->subject) == std::string::npos) continue;
         PlatformError error = rule->error;
-        rules.erase(rule);
+        Fake.rules.erase(rule);
         return error;
     }
     return 0;
@@ -60,16 +51,12 @@ PlatformError Key(const char* function, RegistryRoot root, const char* path, Pla
 
 void ResetFake() {
     Fake = FakeWorld();
-    rules.clear();
-    named.clear();
-    browsed.clear();
-    linkOf.clear();
     ResetInstallState();
     ResetFailures();
 }
 
 void Fail(const std::string& function, PlatformError error, const std::string& subject) {
-    rules.push_back({function, subject, error});
+    Fake.rules.push_back({function, subject, error});
 }
 
 std::vector<std::string> Characters(const std::string& text) {
@@ -79,10 +66,7 @@ std::vector<std::string> Characters(const std::string& text) {
     }
     return characters;
 }
-void Press(unsigned id, unsigned notification) {
-    Fake.dialog.push_back([=] { procedure(Dialog, MessageCommand, MessageParameter{notification} << 16 | id, 0); });
-}
-void SendSysCommand(unsigned command) { Fake.dialog.push_back([=] { procedure(Dialog, MessageSysCommand, command, 0); }); }
+void Press(unsigned id, unsigned notification) { Fake.dialog.push_back({MessageCommand, MessageParameter{notification} << 16 | id}); }
 
 size_t EventIndex(const std::string& prefix) {
     for (size_t i = 0; i < Fake.events.size(); i++) {
@@ -114,23 +98,24 @@ PlatformError SysCreateFile(const char* path, PlatformHandle* file) {
 }
 
 PlatformError SysWriteFile(PlatformHandle file, const void* bytes, unsigned length, unsigned* written) {
-    PlatformError error = Refused("WriteFile", named[file]);
-    if (error == 0 && length > 64u << 20) error = 1450;  // ERROR_NO_SYSTEM_RESOURCES, as a network drive says
+    // A write that fails is a Wine scenario, full_drive; a single very large
+    // one fails as on a network drive (ERROR_NO_SYSTEM_RESOURCES).
+    PlatformError error = length > 64u << 20 ? 1450 : 0;
     *written = error != 0 || length < Fake.shortWriteBy ? 0 : length - Fake.shortWriteBy;
-    Fake.files[named[file]].append(static_cast<const char*>(bytes), *written);
+    Fake.files[Fake.named[file]].append(static_cast<const char*>(bytes), *written);
     return error;
 }
 
-PlatformError SysFlushFile(PlatformHandle file) { return Refused("FlushFileBuffers", named[file]); }
+PlatformError SysFlushFile(PlatformHandle file) { return Refused("FlushFileBuffers", Fake.named[file]); }
 
 PlatformError SysCloseHandle(PlatformHandle file) {
     Fake.openFiles--;
-    return Refused("CloseHandle", named[file]);
+    return Refused("CloseHandle", Fake.named[file]);
 }
 
+// A move the system refuses is a Wine scenario, readonly_sample.
 PlatformError SysReplaceFile(const char* from, const char* to) {
     if (Fake.moveTries[from]++ < Fake.scanTries) return ErrorSharingViolation;
-    if (PlatformError error = Refused("MoveFileExA", to)) return error;
     if (Fake.inUse.count(to) || Fake.folders.count(to) || !Fake.files.count(from))
         return Fake.files.count(from) ? ErrorAccessDenied : ErrorFileNotFound;
     Fake.files[to] = Fake.files[from];
@@ -179,24 +164,24 @@ void SysDescribeError(PlatformError error, char* text, unsigned capacity) {
 PlatformHandle SysLoadIcon(PlatformHandle, unsigned id) { return NewHandle("icon " + std::to_string(id)); }
 void SysGetWorkArea(WindowRect* area) { *area = Fake.workArea; }
 
-int SysRunDialog(PlatformHandle, const char* name, DialogProcedure dialogProcedure) {
+int SysRunDialog(PlatformHandle, const char* name, DialogProcedure procedure) {
     Fake.events.push_back(std::string("dialog ") + name);
-    procedure = dialogProcedure;
     dialogResult = -1;
     procedure(Dialog, MessageInitDialog, 0, 0);
-    for (; dialogResult == -1 && !Fake.dialog.empty(); Fake.dialog.pop_front()) Fake.dialog.front()();
+    for (; dialogResult == -1 && !Fake.dialog.empty(); Fake.dialog.pop_front())
+        procedure(Dialog, Fake.dialog.front().first, Fake.dialog.front().second, 0);
     return dialogResult;
 }
 
 void SysEndDialog(PlatformHandle, int result) { dialogResult = result; }
 void SysGetWindowRect(PlatformHandle, WindowRect* rect) { *rect = Fake.window; }
 void SysMoveWindow(PlatformHandle, int x, int y, int, int) { Fake.placed = {x, y}; }
-void SysSetIcon(PlatformHandle, PlatformHandle icon) { Fake.dialogIcon = named[icon]; }
+void SysSetIcon(PlatformHandle, PlatformHandle icon) { Fake.dialogIcon = Fake.named[icon]; }
 void SysSetDlgItemText(PlatformHandle, int, const char* text) { Fake.dialogText = text; }
 void SysShowTextEnd(PlatformHandle, int) {}
 
-int SysMessageBox(PlatformHandle owner, const char* text, const char* caption, unsigned style) {
-    Fake.boxes.push_back({owner == Dialog, caption, text, style});
+int SysMessageBox(PlatformHandle, const char* text, const char*, unsigned style) {
+    Fake.boxes.push_back({text, style});
     Fake.events.push_back(std::string("box ") + text);
     if ((style & 0xF) == 0) return 1;  // IDOK
     if (Fake.answers.empty()) return (style & 0xF) == 4 ? 7 : 2;  // IDNO to Yes and No, else IDCANCEL
@@ -210,14 +195,14 @@ PlatformError SysRegCreateKey(RegistryRoot root, const char* path, PlatformHandl
 
 PlatformError SysRegSetDefaultValue(PlatformHandle key, RegistryValueType type, const char* text,
                                     unsigned byteCount) {
-    if (PlatformError error = Refused("RegSetValueExA", named[key])) return error;
-    Fake.values[named[key]] = FakeValue{type, byteCount, text};
-    Fake.events.push_back("value " + named[key]);
+    if (PlatformError error = Refused("RegSetValueExA", Fake.named[key])) return error;
+    Fake.values[Fake.named[key]] = FakeValue{type, byteCount, text};
+    Fake.events.push_back("value " + Fake.named[key]);
     return 0;
 }
 
 PlatformError SysRegDeleteValue(PlatformHandle key, const char* name) {
-    Fake.events.push_back("deleted " + named[key] + " " + name);
+    Fake.events.push_back("deleted " + Fake.named[key] + " " + name);
     return 0;
 }
 
@@ -237,7 +222,7 @@ PlatformError SysGetSpecialFolderLocation(ShellFolder folder, PlatformHandle* it
     const char* name = programFiles ? "PROGRAM_FILES" : startup ? "STARTUP" : "PROGRAMS";
     if (PlatformError error = Refused("SHGetSpecialFolderLocation", name)) return error;
     *itemList = NewHandle(programFiles ? Fake.programFiles : startup ? Fake.startup : Fake.programs);
-    browsed[*itemList] = programFiles ? Fake.programFilesAnswer : startup ? ItemPathFound : Fake.programsAnswer;
+    Fake.browsed[*itemList] = programFiles ? Fake.programFilesAnswer : startup ? ItemPathFound : Fake.programsAnswer;
     Fake.liveLists++;
     return 0;
 }
@@ -253,10 +238,10 @@ bool Spellable(const std::string& text) {
 }
 
 ItemPath SysGetPathFromItemList(PlatformHandle itemList, char* path) {
-    ItemPath kind = named[itemList].empty() ? ItemPathNotOnDisk : browsed[itemList];
-    if (kind == ItemPathFound && !Spellable(named[itemList])) kind = ItemPathNotAnsi;
+    ItemPath kind = Fake.named[itemList].empty() ? ItemPathNotOnDisk : Fake.browsed[itemList];
+    if (kind == ItemPathFound && !Spellable(Fake.named[itemList])) kind = ItemPathNotAnsi;
     path[0] = 0;
-    if (kind == ItemPathFound) std::snprintf(path, TextCapacity, "%s", named[itemList].c_str());
+    if (kind == ItemPathFound) std::snprintf(path, TextCapacity, "%s", Fake.named[itemList].c_str());
     if (kind == ItemPathTooLong) std::memset(path, 'x', TextCapacity);  // as a conversion that did not fit leaves it
     return kind;
 }
@@ -265,7 +250,7 @@ PlatformHandle SysBrowseForFolder(const FolderBrowserRecord* record) {
     Fake.browsersOwned.push_back(record->owner == Dialog);
     if (Fake.browse.empty()) return nullptr;  // cancelled
     PlatformHandle list = NewHandle(Fake.browse.front().second);
-    browsed[list] = Fake.browse.front().first;
+    Fake.browsed[list] = Fake.browse.front().first;
     Fake.browse.pop_front();
     Fake.liveLists++;
     return list;
@@ -293,14 +278,16 @@ PlatformError SysCreateShellLink(PlatformHandle* link) {
     return Obtain("CoCreateInstance", "", link, &Fake.liveObjects);
 }
 
+// The link object itself, so that Save finds the target set on it. (That the
+// link is saved through its IPersistFile, every Wine scenario's shortcuts show.)
 PlatformError SysQueryPersistFile(PlatformHandle link, PlatformHandle* persistFile) {
     PlatformError error = Obtain("QueryInterface", "", persistFile, &Fake.liveObjects);
-    if (error == 0) linkOf[*persistFile] = link;
+    *persistFile = link;
     return error;
 }
 
 PlatformError SysShellLinkSetPath(PlatformHandle link, const char* target) {
-    named[link] = target;
+    Fake.named[link] = target;
     return Refused("SetPath", target);
 }
 
@@ -308,7 +295,7 @@ PlatformError SysPersistFileSave(PlatformHandle persistFile, const unsigned shor
     std::string path;
     for (const unsigned short* p = widePath; *p != 0; p++) path += static_cast<char>(*p);
     if (PlatformError error = Refused("Save", path)) return error;
-    Fake.links[path] = named[linkOf[persistFile]];
+    Fake.links[path] = Fake.named[persistFile];
     Fake.events.push_back("link " + path);
     return 0;
 }

@@ -7,7 +7,6 @@
 // HKEY_CLASSES_ROOT lands in the user's own classes where the key is there.
 #pragma once
 #include <deque>
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -20,9 +19,13 @@ struct FakeValue {
     std::string text;
 };
 
-struct FakeBox {
-    bool owned;  // by the dialog rather than by no window
-    std::string caption, text;
+struct FakeRule {  // see Fail
+    std::string function, subject;
+    PlatformError error;
+};
+
+struct FakeBox {  // its caption and owner are read under Wine
+    std::string text;
     unsigned style;
 };
 
@@ -41,7 +44,7 @@ struct FakeWorld {
     std::set<std::string> userClasses;  // keys under HKCU\Software\Classes
     int scanTries = 0;  // a scanner holds each new file for that many tries to move it
     unsigned shortWriteBy = 0;                            // bytes every write leaves out
-    std::deque<std::function<void()>> dialog;             // steps once the dialog is open
+    std::deque<std::pair<unsigned, MessageParameter>> dialog;  // messages once it is open
     std::deque<std::pair<ItemPath, std::string>> browse;  // each Browse's pick
     std::deque<int> answers;                              // to each box with buttons; then No, or Cancel
     std::string reason;                                   // the system's text for every error, if set
@@ -57,6 +60,10 @@ struct FakeWorld {
     std::string dialogText, dialogIcon;
     std::pair<int, int> placed;  // where the dialog was moved
     int openKeys = 0, maxOpenKeys = 0, openFiles = 0, liveObjects = 0, liveLists = 0, com = 0;
+    // The fake's own bookkeeping.
+    std::vector<FakeRule> rules;
+    std::map<PlatformHandle, std::string> named;  // what each handle stands for
+    std::map<PlatformHandle, ItemPath> browsed;   // the shell's answer for each item list
 };
 
 extern FakeWorld Fake;
@@ -70,5 +77,4 @@ void Fail(const std::string& function, PlatformError error, const std::string& s
 std::vector<std::string> Characters(const std::string& text);
 bool Spellable(const std::string& text);
 void Press(unsigned id, unsigned notification = 0);  // a WM_COMMAND to the dialog
-void SendSysCommand(unsigned command);               // a WM_SYSCOMMAND to it
 size_t EventIndex(const std::string& prefix);  // the first event starting so, or npos
