@@ -51,6 +51,7 @@ HWND WaitForWindow(HWND except, DWORD timeoutMs = Patience) {
     for (DWORD start = GetTickCount(); GetTickCount() - start <= timeoutMs; Sleep(50)) {
         found = FindProcessWindow(installer.dwProcessId, nullptr, except);
         if (found) WaitForInputIdle(installer.hProcess, Patience);
+        if (found && Text(found).empty()) found = nullptr;  // not answering yet, as on an emulated machine
         if (found || WaitForSingleObject(installer.hProcess, 0) == WAIT_OBJECT_0) break;
     }
     return found;
