@@ -61,17 +61,15 @@ void Fail(const std::string& function, PlatformError error, const std::string& s
 
 std::vector<std::string> Characters(const std::string& text) {
     std::vector<std::string> characters;
-    for (size_t i = 0; i < text.size(); i += characters.back().size()) {
+    for (size_t i = 0; i < text.size(); i += characters.back().size())
         characters.push_back(text.substr(i, SysIsLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1));
-    }
     return characters;
 }
 void Press(unsigned id, unsigned notification) { Fake.dialog.push_back({MessageCommand, MessageParameter{notification} << 16 | id}); }
 
 size_t EventIndex(const std::string& prefix) {
-    for (size_t i = 0; i < Fake.events.size(); i++) {
+    for (size_t i = 0; i < Fake.events.size(); i++)
         if (Fake.events[i].compare(0, prefix.size(), prefix) == 0) return i;
-    }
     return std::string::npos;
 }
 

@@ -19,16 +19,13 @@
 
 static std::string TakePiece(const uint8_t*& data, size_t& size) {
     std::string piece;
-    for (; size > 0 && *data != '|'; data++, size--) {
+    for (; size > 0 && *data != '|'; data++, size--)
         if (*data != 0) piece += static_cast<char>(*data);
-    }
     if (size > 0) data++, size--;
     return piece.substr(0, TextCapacity - 1);
 }
 
-static void Check(bool ok) {
-    if (!ok) abort();
-}
+static void Check(bool ok) { if (!ok) abort(); }
 
 static size_t Length(const std::string& path) { return Characters(path).size(); }  // as Windows counts
 static std::string LastComponent(const std::string& path) {

@@ -19,9 +19,7 @@ const std::string Failed = "Tessellograph was not completely installed!!!\r\n";
 const std::string Files[] = {Folder + "\\Brick.tpf", Folder + "\\Tessellograph3D.exe", Folder + "\\Tessellograph.exe"};
 
 // An earlier install, each file holding "old".
-void InstalledBefore() {
-    for (const std::string& file : Files) Fake.files[file] = "old";
-}
+void InstalledBefore() { for (const std::string& file : Files) Fake.files[file] = "old"; }
 
 // Each file is whole: the new payload or the old bytes, never cut short,
 // and no temporary file stays behind.
