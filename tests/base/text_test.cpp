@@ -5,7 +5,6 @@
 
 #include "base/failure_record.h"
 #include "base/text.h"
-#include "tests/base/fake_platform.h"
 
 TEST(BoundedText, FillsToTheLastByteAndRefusesOneMore) {
     char buffer[8] = "abc";
@@ -22,14 +21,4 @@ TEST(BoundedText, ErrorsWithoutASystemText) {
     EXPECT_STREQ(text, "system error 0x80004005");  // an HRESULT, as it is written
     DescribeErrorNumber(1234, text, sizeof text);
     EXPECT_STREQ(text, "system error 1234");
-}
-
-// Names after a double-byte character whose second byte is "\\" are the
-// fuzzer's seeds double_byte and double_byte_backslash; here, "3D" that is
-// not two characters.
-TEST(BoundedText, DoubleByteCharactersStayWhole) {
-    Fake.japanese = true;
-    char name[] = "\x83" "3D.lnk";  // one character, then "D"
-    EXPECT_FALSE(DropThreeDBeforeExtension(name));
-    ResetFake();
 }
