@@ -245,8 +245,6 @@ if __name__ == "__main__":
         sys.exit(print(";".join(scenarios(""))))
     if len(sys.argv) != 4 or sys.argv[1] not in ("win32", "win64") or sys.argv[2] not in [*scenarios(""), "prepare"]:
         sys.exit(__doc__)
-    if sys.argv[2] != "prepare" and not os.path.isfile(os.path.join(sys.argv[3], "TessellographInstall.exe")):
-        sys.exit(f"scenario.py: no TessellographInstall.exe in {sys.argv[3]}")
     if "drive" in scenarios("").get(sys.argv[2], {}) and os.environ.get("TESSELLOGRAPH_OWN_MOUNTS") != "1":
         os.environ["TESSELLOGRAPH_OWN_MOUNTS"] = "1"  # a drive of its own, mounted where only this run sees it
         os.execvp("unshare", ["unshare", "-m", "--propagation", "private", sys.executable, *sys.argv])
